@@ -1,0 +1,34 @@
+#include "console/form.h"
+
+#include "probes/version.h"
+#include "tests/handlers.h"
+
+namespace pelterwyn {
+
+void Form1::Click(ControlId id) {
+  Context ctx{window_, services_, trace_};
+  switch (id) {
+    case ControlId::cmdLogon:
+      return LogonTest(ctx);
+    case ControlId::cmdTest2:
+      return ServiceLogonSequence(ctx);
+    case ControlId::cmdSend:
+      return SendTest(ctx);
+    case ControlId::cmdGetRow:
+      return GetRowTest(ctx);
+    case ControlId::cmdGetRows:
+      return GetRowsTest(ctx);
+    default:
+      return;
+  }
+}
+
+std::string Form1::GetPathFromProgID(const std::string& strProgID) {
+  return pelterwyn::GetPathFromProgID(services_.registry, strProgID);
+}
+
+std::string Form1::GetMapiInCdoPath() {
+  return pelterwyn::GetMapiInCdoPath(services_.registry, services_.versions);
+}
+
+}  // namespace pelterwyn

@@ -1,0 +1,21 @@
+#include "console/trace_log.h"
+
+namespace pelterwyn {
+
+namespace {
+constexpr const char* kCrLf = "\r\n";
+}
+
+std::string TraceLog::Path() { return files_.ExeDirectory() + "\\Pelterwyn.log"; }
+
+void TraceLog::LogTrace(const std::string& msg, bool delim) {
+  if (delim) {
+    files_.AppendToFile(Path(), std::string(20, '=') + kCrLf);
+    return;
+  }
+  // A file that cannot be written must not keep the line from the box.
+  files_.AppendToFile(Path(), locale_.NowAsGeneralDate() + ":" + msg + kCrLf);
+  window_.AppendText(ControlId::txtResult, msg + kCrLf);
+}
+
+}  // namespace pelterwyn

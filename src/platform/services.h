@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The platform services the portable core needs. The Win32 layer implements
+// them over the real APIs; unit tests use fakes.
+namespace pelterwyn {
+
+// Predefined root keys, by their handle values.
+inline constexpr std::uint32_t kHkeyClassesRoot = 0x80000000u;
+inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002u;
+
+// Registry value types the reader distinguishes.
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+inline constexpr std::uint32_t kRegQword = 11;
+
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorMoreData = 234;
+
+// Registry access at the level of RegOpenKeyA / RegQueryValueExA / RegCloseKey,
+// so that every conversion rule above it is portable.
+class RegistryApi {
+ public:
+  using Key = std::uintptr_t;  // 0: no open key
+
+  virtual ~RegistryApi() = default;
+  // Sets *key on success. Returns the platform status (0 on success).
+  virtual long OpenKey(std::uint32_t root, const std::string& subKey, Key* key) = 0;
+  // With data == nullptr only the type and the size needed are returned.
+  // *size is in/out, in bytes; on success it holds the bytes written.
+  virtual long QueryValue(Key key, const std::string& valueName, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* size) = 0;
+  virtual void CloseKey(Key key) = 0;
+};
+
+// The two version words of a file's fixed file information.
+struct FixedFileVersion {
+  std::uint32_t fileVersionMS = 0;
+  std::uint32_t fileVersionLS = 0;
+};
+
+class VersionApi {
+ public:
+  virtual ~VersionApi() = default;
+  // nullopt when the file has no version resource or its root block cannot be read.
+  virtual std::optional<FixedFileVersion> ReadFixedFileVersion(const std::string& fileName) = 0;
+};
+
+class LibraryApi {
+ public:
+  using Module = std::uintptr_t;  // 0: not loaded
+
+  virtual ~LibraryApi() = default;
+  virtual Module Load(const std::string& name) = 0;
+  virtual void Free(Module module) = 0;
+};
+
+// Locale-dependent conversions, with the platform's Automation rules.
+class LocaleApi {
+ public:
+  virtual ~LocaleApi() = default;
+  // The current local date and time in the locale's general date form.
+  virtual std::string NowAsGeneralDate() = 0;
+  // nullopt when the text is not a number or is out of range.
+  virtual std::optional<std::int16_t> TextToInt16(const std::string& text) = 0;
+  virtual std::optional<float> TextToSingle(const std::string& text) = 0;
+  // Shortest decimal form of a single-precision value ("8.5", "10").
+  virtual std::string SingleToText(float value) = 0;
+};
+
+class FileApi {
+ public:
+  virtual ~FileApi() = default;
+  // The directory of the running executable, without a trailing separator.
+  virtual std::string ExeDirectory() = 0;
+  // Opens for appending (creating if absent), writes, closes. False on any failure.
+  virtual bool AppendToFile(const std::string& path, const std::string& bytes) = 0;
+};
+
+}  // namespace pelterwyn

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "platform/services.h"
+
+// basVersion and the COM server location.
+namespace pelterwyn {
+
+inline constexpr const char* kCdoInprocServerKey =
+    "CLSID\\{3FA7DEB3-6438-101B-ACC1-00AA00423326}\\InprocServer32";
+
+// "major.minor.build.revision" from the fixed file info, or "".
+std::string GetFileVersion(VersionApi& versions, const std::string& fileName);
+
+std::string GetPathFromProgID(RegistryApi& registry, const std::string& strProgID);
+std::string GetCdoPath(RegistryApi& registry);
+std::string GetCdoVersion(RegistryApi& registry, VersionApi& versions);
+std::string GetMapiInCdoPath(RegistryApi& registry, VersionApi& versions);
+
+// Replaces every occurrence of find, compared without regard to ASCII case.
+std::string ReplaceNoCase(const std::string& text, const std::string& find,
+                          const std::string& replacement);
+
+}  // namespace pelterwyn

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace pelterwyn {
+
+// The pending error of a continue-on-error run: set by a failing step, kept
+// until explicitly cleared.
+class ErrorState {
+ public:
+  void Raise(std::int32_t number, std::string description) {
+    number_ = number;
+    description_ = std::move(description);
+  }
+  void Clear() {
+    number_ = 0;
+    description_.clear();
+  }
+  [[nodiscard]] bool IsSet() const { return number_ != 0; }
+  [[nodiscard]] std::int32_t Number() const { return number_; }
+  [[nodiscard]] const std::string& Description() const { return description_; }
+
+ private:
+  std::int32_t number_ = 0;
+  std::string description_;
+};
+
+// Raised when a member is called on no object, as the automation runtime does.
+inline constexpr std::int32_t kErrObjectNotSet = 91;
+inline constexpr const char* kErrObjectNotSetText =
+    "Object variable or With block variable not set";
+
+}  // namespace pelterwyn

@@ -1,0 +1,109 @@
+#include "win32/platform_win32.h"
+
+#include <windows.h>
+
+#include <oleauto.h>
+
+#include <vector>
+
+namespace pelterwyn::win32 {
+
+namespace {
+
+// BSTR <-> 8-bit text in the process code page.
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text, UINT length) {
+  if (length == 0) return {};
+  const int n =
+      WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), narrow.data(), n, nullptr,
+                      nullptr);
+  return narrow;
+}
+
+// Takes ownership of a BSTR returned by oleaut32.
+std::string TakeBstr(BSTR bstr) {
+  std::string text = bstr ? Narrow(bstr, SysStringLen(bstr)) : std::string();
+  SysFreeString(bstr);
+  return text;
+}
+
+struct FileHandle {
+  HANDLE handle;
+  ~FileHandle() {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+
+}  // namespace
+
+LibraryApi::Module Win32Library::Load(const std::string& name) {
+  return reinterpret_cast<Module>(LoadLibraryA(name.c_str()));
+}
+
+void Win32Library::Free(Module module) { FreeLibrary(reinterpret_cast<HMODULE>(module)); }
+
+std::string Win32Locale::NowAsGeneralDate() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  DATE date = 0;
+  SystemTimeToVariantTime(&now, &date);
+  BSTR text = nullptr;
+  if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &text))) return {};
+  return TakeBstr(text);
+}
+
+std::optional<std::int16_t> Win32Locale::TextToInt16(const std::string& text) {
+  std::wstring wide = Widen(text);
+  SHORT value = 0;
+  if (FAILED(VarI2FromStr(wide.data(), LOCALE_USER_DEFAULT, 0, &value))) return std::nullopt;
+  return value;
+}
+
+std::optional<float> Win32Locale::TextToSingle(const std::string& text) {
+  std::wstring wide = Widen(text);
+  FLOAT value = 0;
+  if (FAILED(VarR4FromStr(wide.data(), LOCALE_USER_DEFAULT, 0, &value))) return std::nullopt;
+  return value;
+}
+
+std::string Win32Locale::SingleToText(float value) {
+  BSTR text = nullptr;
+  if (FAILED(VarBstrFromR4(value, LOCALE_USER_DEFAULT, 0, &text))) return {};
+  return TakeBstr(text);
+}
+
+std::string Win32Files::ExeDirectory() {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      std::string full(path.data(), n);
+      return full.substr(0, full.find_last_of('\\'));
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+bool Win32Files::AppendToFile(const std::string& path, const std::string& bytes) {
+  // Readers may look at the log while a line is written.
+  FileHandle file{CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (file.handle == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  return WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr) &&
+         written == bytes.size();
+}
+
+}  // namespace pelterwyn::win32

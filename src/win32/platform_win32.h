@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/services.h"
+
+namespace pelterwyn::win32 {
+
+class Win32Library final : public LibraryApi {
+ public:
+  Module Load(const std::string& name) override;
+  void Free(Module module) override;
+};
+
+// Automation's own conversions, in the user's locale.
+class Win32Locale final : public LocaleApi {
+ public:
+  std::string NowAsGeneralDate() override;
+  std::optional<std::int16_t> TextToInt16(const std::string& text) override;
+  std::optional<float> TextToSingle(const std::string& text) override;
+  std::string SingleToText(float value) override;
+};
+
+class Win32Files final : public FileApi {
+ public:
+  std::string ExeDirectory() override;
+  bool AppendToFile(const std::string& path, const std::string& bytes) override;
+};
+
+}  // namespace pelterwyn::win32

@@ -1,0 +1,17 @@
+#include "support/wine_paths.h"
+
+#include <algorithm>
+
+namespace pelterwyn::testing {
+
+std::string WinePath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::string SourceDir() { return WinePath(PELTERWYN_SOURCE_DIR); }
+std::string BinaryDir() { return WinePath(PELTERWYN_BINARY_DIR); }
+std::string ExePath() { return BinaryDir() + "\\bin\\Pelterwyn.exe"; }
+
+}  // namespace pelterwyn::testing
