@@ -1,0 +1,15 @@
+#pragma once
+
+#include "tests/mail.h"
+
+namespace pelterwyn::win32 {
+
+// The mail contract over IDispatch: objects created by ProgID, members invoked
+// by DISPID or by name. COM must be initialised on the calling thread.
+class DispatchMailFactory final : public mail::MailFactory {
+ public:
+  mail::ObjectResult<mail::Session> CreateSession(mail::Binding binding, ErrorState& err) override;
+  mail::ObjectResult<mail::MapiTable> CreateTable(ErrorState& err) override;
+};
+
+}  // namespace pelterwyn::win32
