@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/error_state.h"
@@ -130,6 +131,15 @@ auto Invoke(T* object, ErrorState& err, Call&& call) -> decltype(call(*object)) 
     return {};
   }
   return call(*object);
+}
+
+// A member called on the object another call gave: fails when that call
+// failed, and with error 91 when it gave no object. The intermediate object is
+// released at once, as a temporary of the statement.
+template <class T, class Call>
+auto Then(ObjectResult<T>&& result, ErrorState& err, Call&& call) -> decltype(call(**result)) {
+  if (!result) return {};
+  return Invoke(result->get(), err, std::forward<Call>(call));
 }
 
 // Assignment as a statement of a continue-on-error run: a failed expression

@@ -1,0 +1,81 @@
+#include "probes/version.h"
+#include "tests/handlers.h"
+#include "tests/logon_probes.h"
+#include "tests/text.h"
+
+namespace pelterwyn {
+
+namespace {
+
+void ProbeBothWays(Context& ctx, mail::Session& session, const std::string& profileInfo) {
+  ErrorState ignored;
+  if (AttemptLogonWithAllArgs(ctx, session, profileInfo)) session.Logoff(ignored);
+  if (AttemptLogonWithProfileInfo(ctx, session, profileInfo)) session.Logoff(ignored);
+}
+
+}  // namespace
+
+void LogonTest(Context& ctx) {
+  Window& window = ctx.window;
+  if (window.Text(ControlId::txtServer).empty()) {
+    window.ShowMessage("You must enter the Server name!", kMbOk | kMbIconStop);
+    window.SetFocus(ControlId::txtServer);
+    return;
+  }
+  if (window.Text(ControlId::txtAlias).empty()) {
+    window.ShowMessage("You must enter the Alias!", kMbOk | kMbIconStop);
+    window.SetFocus(ControlId::txtAlias);
+    return;
+  }
+
+  TraceLog& trace = ctx.trace;
+  RegistryApi& registry = ctx.services.registry;
+  VersionApi& versions = ctx.services.versions;
+  LibraryApi& libraries = ctx.services.libraries;
+
+  trace.LogTrace("", true);
+  trace.LogTrace("CDO=" + GetCdoVersion(registry, versions) + " @" + GetCdoPath(registry), false);
+  trace.LogTrace("MAPI32=" + GetFileVersion(versions, "mapi32.dll") + " @%PATH%", false);
+  if (const std::string beside = GetMapiInCdoPath(registry, versions); !beside.empty()) {
+    trace.LogTrace(
+        "MAPI32=" + beside + " @" + ReplaceNoCase(GetCdoPath(registry), "cdo.dll", "MAPI32.DLL"),
+        false);
+  }
+
+  const std::string mailbox = window.Text(ControlId::txtAlias);
+  LibraryApi::Module preloaded = 0;
+  if (window.CheckValue(ControlId::chkLoad) == 1) {
+    trace.LogTrace("Calling LoadLibrary\r\n", false);
+    preloaded = libraries.Load("mapi32.dll");
+  }
+
+  ErrorState err;
+  std::unique_ptr<mail::Session> session;
+  mail::AssignIfOk(session, ctx.services.mail.CreateSession(mail::Binding::ByDispid, err));
+  if (err.IsSet() || !session) {
+    trace.LogTrace("Error instantiating CDO: " + NumberAndDescription(err), false);
+    // Not leaked on this path either.
+    if (preloaded != 0) libraries.Free(preloaded);
+    return;
+  }
+  trace.LogTrace("Instantiated CDO", false);
+  if (preloaded != 0) libraries.Free(preloaded);
+
+  const std::string asEntered = window.Text(ControlId::txtServer) + "\n" + mailbox;
+  ProbeBothWays(ctx, *session, asEntered);
+
+  // An address is tried once more with its "SMTP:" prefix added or removed.
+  if (ContainsNoCase(mailbox, "@")) {
+    std::string again = asEntered;
+    if (!ContainsNoCase(mailbox, "SMTP:")) {
+      again = window.Text(ControlId::txtServer) + "\nSMTP:" + mailbox;
+    } else if (StartsWithNoCase(mailbox, "SMTP:")) {
+      again = window.Text(ControlId::txtServer) + "\n" + mailbox.substr(5);
+    }
+    ProbeBothWays(ctx, *session, again);
+  }
+
+  trace.LogTrace("", true);
+}
+
+}  // namespace pelterwyn
