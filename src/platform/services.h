@@ -71,6 +71,8 @@ class LocaleApi {
   // nullopt when the text is not a number or is out of range.
   virtual std::optional<std::int16_t> TextToInt16(const std::string& text) = 0;
   virtual std::optional<float> TextToSingle(const std::string& text) = 0;
+  // As Automation reads text that is compared with a number.
+  virtual std::optional<double> TextToDouble(const std::string& text) = 0;
   // Shortest decimal form of a single-precision value ("8.5", "10").
   virtual std::string SingleToText(float value) = 0;
 };

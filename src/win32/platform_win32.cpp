@@ -76,6 +76,13 @@ std::optional<float> Win32Locale::TextToSingle(const std::string& text) {
   return value;
 }
 
+std::optional<double> Win32Locale::TextToDouble(const std::string& text) {
+  std::wstring wide = Widen(text);
+  DOUBLE value = 0;
+  if (FAILED(VarR8FromStr(wide.data(), LOCALE_USER_DEFAULT, 0, &value))) return std::nullopt;
+  return value;
+}
+
 std::string Win32Locale::SingleToText(float value) {
   BSTR text = nullptr;
   if (FAILED(VarBstrFromR4(value, LOCALE_USER_DEFAULT, 0, &text))) return {};

@@ -16,6 +16,7 @@ class Win32Locale final : public LocaleApi {
   std::string NowAsGeneralDate() override;
   std::optional<std::int16_t> TextToInt16(const std::string& text) override;
   std::optional<float> TextToSingle(const std::string& text) override;
+  std::optional<double> TextToDouble(const std::string& text) override;
   std::string SingleToText(float value) override;
 };
 
