@@ -128,7 +128,9 @@ class FakeMessage final : public mail::Message, Tracked {
   bool SetSubject(const std::string& s, ErrorState& err) override {
     return Do("Message.Subject", s, err);
   }
-  bool SetText(const std::string& t, ErrorState& err) override { return Do("Message.Text", t, err); }
+  bool SetText(const std::string& t, ErrorState& err) override {
+    return Do("Message.Text", t, err);
+  }
   mail::ObjectResult<mail::Attachments> GetAttachments(ErrorState& err) override {
     return Give<mail::Attachments, FakeAttachments>("Message.Attachments", "", err);
   }
@@ -204,10 +206,12 @@ class FakeTable final : public mail::MapiTable, Tracked {
  public:
   explicit FakeTable(MailWorld& w) : Tracked(w, "Table") {}
   bool SetItem(mail::Messages* m, ErrorState& err) override {
-    return Do("Table.Item", m ? "messages" : "nothing", err);
+    if (!Do("Table.Item", m ? "messages" : "nothing", err)) return false;
+    attached_ = m != nullptr;
+    return true;
   }
   std::optional<std::int16_t> RowCount(ErrorState& err) override {
-    if (world_.Fails("Table.RowCount", "", err)) return std::nullopt;
+    if (world_.Fails("Table.RowCount", "", err) || Detached(err)) return std::nullopt;
     if (world_.tableRowCount > 32767) {
       err.Raise(6, "Overflow");
       return std::nullopt;
@@ -232,8 +236,8 @@ class FakeTable final : public mail::MapiTable, Tracked {
   }
   std::optional<mail::RowBlock> GetRows(std::int16_t count, bool byReference,
                                         ErrorState& err) override {
-    if (world_.Fails("Table.GetRows",
-                     std::to_string(count) + (byReference ? ",byref" : ",byval"), err)) {
+    if (world_.Fails("Table.GetRows", std::to_string(count) + (byReference ? ",byref" : ",byval"),
+                     err)) {
       return std::nullopt;
     }
     const std::int32_t left = world_.tableRows - position_;
@@ -245,7 +249,13 @@ class FakeTable final : public mail::MapiTable, Tracked {
   }
 
  private:
+  bool Detached(ErrorState& err) {
+    if (attached_) return false;
+    err.Raise(-2147467259, "Item is not set");
+    return true;
+  }
   std::int32_t position_ = 0;
+  bool attached_ = false;
 };
 
 class FakeMailFactory final : public mail::MailFactory {

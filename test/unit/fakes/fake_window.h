@@ -17,7 +17,9 @@ class FakeWindow final : public Window {
     unsigned style;
   };
 
-  FakeWindow() {
+  // events may be shared with another recorder to see the order across both.
+  explicit FakeWindow(std::vector<std::string>* shared = nullptr)
+      : events(shared != nullptr ? *shared : own_) {
     for (const auto& c : kControls) texts_[c.id] = std::string(c.caption);
   }
 
@@ -45,7 +47,12 @@ class FakeWindow final : public Window {
   std::map<ControlId, int> checks;
   std::vector<ControlId> focus;
   std::vector<Box> boxes;
-  std::vector<std::string> events;
+
+ private:
+  std::vector<std::string> own_;
+
+ public:
+  std::vector<std::string>& events;
 
  private:
   std::map<ControlId, std::string> texts_;
