@@ -30,6 +30,16 @@ class FakeLocale final : public LocaleApi {
       return std::nullopt;
     }
   }
+  std::optional<double> TextToDouble(const std::string& text) override {
+    try {
+      std::size_t used = 0;
+      const double value = std::stod(text, &used);
+      if (used != text.size()) return std::nullopt;
+      return value;
+    } catch (const std::exception&) {
+      return std::nullopt;
+    }
+  }
   std::string SingleToText(float value) override {
     std::string text = std::to_string(value);
     text.erase(text.find_last_not_of('0') + 1);
