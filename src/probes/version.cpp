@@ -1,13 +1,72 @@
-// Placeholder until the version probes land.
 #include "probes/version.h"
 
+#include "probes/registry.h"
+
 namespace pelterwyn {
-std::string GetFileVersion(VersionApi&, const std::string&) { return {}; }
-std::string GetPathFromProgID(RegistryApi&, const std::string&) { return {}; }
-std::string GetCdoPath(RegistryApi&) { return {}; }
-std::string GetCdoVersion(RegistryApi&, VersionApi&) { return {}; }
-std::string GetMapiInCdoPath(RegistryApi&, VersionApi&) { return {}; }
-std::string ReplaceNoCase(const std::string& text, const std::string&, const std::string&) {
-  return text;
+
+namespace {
+
+std::string TextOf(RegistryApi& registry, std::uint32_t root, const std::string& subKey) {
+  return ToText(GetRegValue(registry, root, subKey, ""));
 }
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::string GetFileVersion(VersionApi& versions, const std::string& fileName) {
+  const auto fixed = versions.ReadFixedFileVersion(fileName);
+  if (!fixed) return {};
+  const auto ms = static_cast<std::int32_t>(fixed->fileVersionMS);
+  const auto ls = static_cast<std::int32_t>(fixed->fileVersionLS);
+  return std::to_string(GetHighWord(ms)) + "." + std::to_string(GetLowWord(ms)) + "." +
+         std::to_string(GetHighWord(ls)) + "." + std::to_string(GetLowWord(ls));
+}
+
+std::string GetPathFromProgID(RegistryApi& registry, const std::string& strProgID) {
+  const std::string clsid =
+      TextOf(registry, kHkeyLocalMachine, "Software\\Classes\\" + strProgID + "\\CLSID");
+  std::string path = TextOf(registry, kHkeyClassesRoot, "CLSID\\" + clsid + "\\LocalServer32");
+  if (path.empty())
+    path = TextOf(registry, kHkeyClassesRoot, "CLSID\\" + clsid + "\\InProcServer32");
+  // A switch after the server's path is no part of the file name.
+  if (const auto slash = path.find('/'); slash != std::string::npos) path.resize(slash);
+  return path;
+}
+
+std::string GetCdoPath(RegistryApi& registry) {
+  return TextOf(registry, kHkeyClassesRoot, kCdoInprocServerKey);
+}
+
+std::string GetCdoVersion(RegistryApi& registry, VersionApi& versions) {
+  const std::string path = GetCdoPath(registry);
+  if (path.empty()) return {};
+  return GetFileVersion(versions, path);
+}
+
+std::string GetMapiInCdoPath(RegistryApi& registry, VersionApi& versions) {
+  const std::string path = GetCdoPath(registry);
+  if (path.empty()) return {};
+  return GetFileVersion(versions, ReplaceNoCase(path, "cdo.dll", "mapi32.dll"));
+}
+
+std::string ReplaceNoCase(const std::string& text, const std::string& find,
+                          const std::string& replacement) {
+  if (find.empty()) return text;
+  std::string result;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    bool match = pos + find.size() <= text.size();
+    for (std::size_t i = 0; match && i < find.size(); ++i)
+      match = Lower(text[pos + i]) == Lower(find[i]);
+    if (match) {
+      result += replacement;
+      pos += find.size();
+    } else {
+      result += text[pos++];
+    }
+  }
+  return result;
+}
+
 }  // namespace pelterwyn
