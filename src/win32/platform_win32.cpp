@@ -2,40 +2,13 @@
 
 #include <windows.h>
 
-#include <oleauto.h>
-
 #include <vector>
+
+#include "win32/com.h"
 
 namespace pelterwyn::win32 {
 
 namespace {
-
-// BSTR <-> 8-bit text in the process code page.
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Narrow(const wchar_t* text, UINT length) {
-  if (length == 0) return {};
-  const int n =
-      WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), narrow.data(), n, nullptr,
-                      nullptr);
-  return narrow;
-}
-
-// Takes ownership of a BSTR returned by oleaut32.
-std::string TakeBstr(BSTR bstr) {
-  std::string text = bstr ? Narrow(bstr, SysStringLen(bstr)) : std::string();
-  SysFreeString(bstr);
-  return text;
-}
 
 struct FileHandle {
   HANDLE handle;
@@ -57,9 +30,9 @@ std::string Win32Locale::NowAsGeneralDate() {
   GetLocalTime(&now);
   DATE date = 0;
   SystemTimeToVariantTime(&now, &date);
-  BSTR text = nullptr;
-  if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &text))) return {};
-  return TakeBstr(text);
+  Bstr text;
+  if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.Put()))) return {};
+  return text.ToString();
 }
 
 std::optional<std::int16_t> Win32Locale::TextToInt16(const std::string& text) {
@@ -84,9 +57,9 @@ std::optional<double> Win32Locale::TextToDouble(const std::string& text) {
 }
 
 std::string Win32Locale::SingleToText(float value) {
-  BSTR text = nullptr;
-  if (FAILED(VarBstrFromR4(value, LOCALE_USER_DEFAULT, 0, &text))) return {};
-  return TakeBstr(text);
+  Bstr text;
+  if (FAILED(VarBstrFromR4(value, LOCALE_USER_DEFAULT, 0, text.Put()))) return {};
+  return text.ToString();
 }
 
 std::string Win32Files::ExeDirectory() {

@@ -1,0 +1,141 @@
+#include "win32/com.h"
+
+#include <array>
+
+namespace pelterwyn::win32 {
+
+std::wstring Widen(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(), n, nullptr, nullptr);
+  return narrow;
+}
+
+std::string SystemMessageText(HRESULT hr) {
+  // Longer messages than this do not exist among the system's own.
+  std::array<char, 2048> buffer{};
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, static_cast<DWORD>(hr), 0, buffer.data(),
+                                 static_cast<DWORD>(buffer.size()), nullptr);
+  std::string text(buffer.data(), n);
+  const auto end = text.find_last_not_of(" \t\r\n");
+  text.erase(end == std::string::npos ? 0 : end + 1);
+  return text;
+}
+
+Bstr::Bstr(std::string_view text) {
+  const std::wstring wide = Widen(text);
+  bstr_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+}
+
+Bstr& Bstr::operator=(Bstr&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    bstr_ = std::exchange(other.bstr_, nullptr);
+  }
+  return *this;
+}
+
+void Bstr::Reset() {
+  if (BSTR bstr = std::exchange(bstr_, nullptr)) SysFreeString(bstr);
+}
+
+std::string Bstr::ToString() const {
+  if (!bstr_) return {};
+  return Narrow(std::wstring_view(bstr_, SysStringLen(bstr_)));
+}
+
+SafeArray& SafeArray::operator=(SafeArray&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    array_ = std::exchange(other.array_, nullptr);
+  }
+  return *this;
+}
+
+void SafeArray::Reset() {
+  if (SAFEARRAY* array = std::exchange(array_, nullptr)) SafeArrayDestroy(array);
+}
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    value_ = other.value_;
+    VariantInit(&other.value_);
+  }
+  return *this;
+}
+
+void Variant::Reset() {
+  VariantClear(&value_);
+  VariantInit(&value_);
+}
+
+Variant Variant::Text(std::string_view text) {
+  Variant v;
+  V_VT(&v.value_) = VT_BSTR;
+  V_BSTR(&v.value_) = Bstr(text).Detach();
+  return v;
+}
+
+Variant Variant::Bool(bool value) {
+  Variant v;
+  V_VT(&v.value_) = VT_BOOL;
+  V_BOOL(&v.value_) = value ? VARIANT_TRUE : VARIANT_FALSE;
+  return v;
+}
+
+Variant Variant::Int16(std::int16_t value) {
+  Variant v;
+  V_VT(&v.value_) = VT_I2;
+  V_I2(&v.value_) = value;
+  return v;
+}
+
+Variant Variant::Int32(std::int32_t value) {
+  Variant v;
+  V_VT(&v.value_) = VT_I4;
+  V_I4(&v.value_) = value;
+  return v;
+}
+
+Variant Variant::Dispatch(IDispatch* object) {
+  Variant v;
+  V_VT(&v.value_) = VT_DISPATCH;
+  V_DISPATCH(&v.value_) = ComPtr<IDispatch>::Share(object).Detach();
+  return v;
+}
+
+Variant Variant::VariantArray(SafeArray array) {
+  Variant v;
+  V_VT(&v.value_) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&v.value_) = array.Detach();
+  return v;
+}
+
+Variant Variant::Int16Ref(SHORT* target) {
+  Variant v;
+  V_VT(&v.value_) = VT_I2 | VT_BYREF;
+  V_I2REF(&v.value_) = target;
+  return v;
+}
+
+Variant Variant::BstrRef(BSTR* target) {
+  Variant v;
+  V_VT(&v.value_) = VT_BSTR | VT_BYREF;
+  V_BSTRREF(&v.value_) = target;
+  return v;
+}
+
+}  // namespace pelterwyn::win32
