@@ -1,0 +1,71 @@
+// File versions of real files under Wine: fixtures built with known
+// VERSIONINFO resources, a text file, a missing file and bare names.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "probes/version.h"
+#include "support/wine_paths.h"
+#include "win32/version_win32.h"
+
+namespace pelterwyn {
+namespace {
+
+std::string Fixture(const std::string& relative) {
+  return testing::BinaryDir() + "\\fixtures\\" + relative;
+}
+
+class RealVersions : public ::testing::Test {
+ protected:
+  std::string Version(const std::string& file) { return GetFileVersion(versions, file); }
+
+  win32::Win32Versions versions;
+};
+
+TEST_F(RealVersions, FixedFileVersionOfLibrariesAndPrograms) {
+  EXPECT_EQ(Version(Fixture("versioned\\v6.5.7638.1.dll")), "6.5.7638.1");
+  EXPECT_EQ(Version(Fixture("versioned\\zero.dll")), "0.0.0.0");
+  EXPECT_EQ(Version(Fixture("versioned\\max.dll")), "65535.65535.65535.65535");
+  EXPECT_EQ(Version(Fixture("versioned\\mixed.dll")), "65535.1.2.65535");
+  EXPECT_EQ(Version(Fixture("versioned\\tool.exe")), "1.2.3.4");
+  EXPECT_EQ(Version(Fixture("outlook-8.50.0.1\\outlook.exe")), "8.50.0.1");
+  EXPECT_EQ(Version(Fixture("outlook-12.3.0.1\\outlook.exe")), "12.3.0.1");
+}
+
+TEST_F(RealVersions, RootBlockGivesBothVersionWords) {
+  const auto fixed = versions.ReadFixedFileVersion(Fixture("versioned\\v6.5.7638.1.dll"));
+  ASSERT_TRUE(fixed.has_value());
+  EXPECT_EQ(fixed->fileVersionMS, 0x00060005u);
+  EXPECT_EQ(fixed->fileVersionLS, 0x1DD60001u);
+}
+
+TEST_F(RealVersions, FilesWithoutVersionResourceGiveEmpty) {
+  char dir[MAX_PATH];
+  ASSERT_NE(GetTempPathA(MAX_PATH, dir), 0u);
+  const std::string text = std::string(dir) + "pelterwyn-version-test.txt";
+  { std::ofstream(text) << "no version here\r\n"; }
+  EXPECT_EQ(Version(text), "");
+  EXPECT_EQ(versions.ReadFixedFileVersion(text), std::nullopt);
+  DeleteFileA(text.c_str());
+
+  EXPECT_EQ(Version(Fixture("versioned\\missing.dll")), "");
+  EXPECT_EQ(Version(""), "");
+}
+
+TEST_F(RealVersions, BareNamesFollowTheLoaderSearchPath) {
+  // Wine's built-in mapi32 answers for the bare name.
+  EXPECT_EQ(Version("mapi32.dll"), "1.0.0.0");
+  EXPECT_EQ(Version("pelterwyn-nowhere.dll"), "");
+
+  char previous[MAX_PATH];
+  ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(Fixture("versioned").c_str()));
+  const std::string found = Version("mixed.dll");
+  SetCurrentDirectoryA(previous);
+  EXPECT_EQ(found, "65535.1.2.65535");
+}
+
+}  // namespace
+}  // namespace pelterwyn
