@@ -1,0 +1,182 @@
+#include "store/faults.h"
+
+#include <cstdlib>
+
+#include "store/text.h"
+
+namespace standin::store {
+namespace {
+
+std::string Where(int line) { return "faults.ini line " + std::to_string(line) + ": "; }
+
+bool IsIdentifier(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s) {
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> ParseNumber(std::string_view s) {
+  s = text::Trim(s);
+  if (s.empty()) return std::nullopt;
+  bool hex = false;
+  if (text::StartsWithNoCase(s, "0x")) {
+    hex = true;
+    s.remove_prefix(2);
+  } else if (text::Lower(s.back()) == 'h') {
+    hex = true;
+    s.remove_suffix(1);
+  }
+  if (s.empty() || s.size() > 20) return std::nullopt;
+  const std::string digits(s);
+  char* end = nullptr;
+  if (hex) {
+    const unsigned long long v = std::strtoull(digits.c_str(), &end, 16);
+    if (*end != '\0' || digits.front() == '-' || digits.front() == '+' || v > 0xFFFFFFFFull) {
+      return std::nullopt;
+    }
+    return static_cast<std::int64_t>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
+  }
+  const long long v = std::strtoll(digits.c_str(), &end, 10);
+  if (*end != '\0') return std::nullopt;
+  return static_cast<std::int64_t>(v);
+}
+
+std::optional<bool> ParseFlag(std::string_view s) {
+  s = text::Trim(s);
+  for (const char* yes : {"yes", "true", "on", "1"}) {
+    if (text::EqualsNoCase(s, yes)) return true;
+  }
+  for (const char* no : {"no", "false", "off", "0"}) {
+    if (text::EqualsNoCase(s, no)) return false;
+  }
+  return std::nullopt;
+}
+
+Faults Faults::Parse(const IniFile& ini) {
+  Faults faults;
+  for (int line : ini.MalformedLines()) {
+    faults.problems_.push_back(Where(line) + "not a [section] or key = value line");
+  }
+
+  for (const IniFile::Entry& s : ini.Sections()) {
+    if (!text::EqualsNoCase(s.key, "faults") && !text::EqualsNoCase(s.key, "session") &&
+        !text::EqualsNoCase(s.key, "table")) {
+      faults.problems_.push_back(Where(s.line) + "unknown section [" + s.key + "]");
+    }
+  }
+
+  for (const IniFile::Entry& e : ini.Entries("faults")) {
+    // Key: Type.Member, optionally #n.
+    std::string_view key = e.key;
+    Rule rule;
+    if (const auto hash = key.find('#'); hash != std::string_view::npos) {
+      const auto n = ParseNumber(key.substr(hash + 1));
+      if (!n || *n < 1 || *n > 1000000000) {
+        faults.problems_.push_back(Where(e.line) + "call number after # must be 1 or more");
+        continue;
+      }
+      rule.call = static_cast<int>(*n);
+      key = key.substr(0, hash);
+    }
+    const auto dot = key.find('.');
+    if (dot == std::string_view::npos || !IsIdentifier(key.substr(0, dot)) ||
+        !IsIdentifier(key.substr(dot + 1))) {
+      faults.problems_.push_back(Where(e.line) + "expected Object.Member, got '" + e.key + "'");
+      continue;
+    }
+    rule.type = std::string(key.substr(0, dot));
+    rule.member = std::string(key.substr(dot + 1));
+
+    // Value: "nothing", or "fail|deferred <number> [description]".
+    std::string_view value = text::Trim(e.value);
+    const auto space = value.find_first_of(" \t");
+    const std::string_view verb = value.substr(0, space);
+    std::string_view rest =
+        space == std::string_view::npos ? std::string_view() : text::Trim(value.substr(space));
+    if (text::EqualsNoCase(verb, "nothing") && rest.empty()) {
+      rule.fault.kind = Fault::Kind::Nothing;
+    } else if (text::EqualsNoCase(verb, "fail") || text::EqualsNoCase(verb, "deferred")) {
+      rule.fault.kind =
+          text::EqualsNoCase(verb, "fail") ? Fault::Kind::Fail : Fault::Kind::DeferredFail;
+      const auto numberEnd = rest.find_first_of(" \t");
+      const auto number = ParseNumber(rest.substr(0, numberEnd));
+      if (!number || *number == 0 || *number < INT32_MIN || *number > INT32_MAX) {
+        faults.problems_.push_back(Where(e.line) + "expected a non-zero 32-bit error number");
+        continue;
+      }
+      rule.fault.number = static_cast<std::int32_t>(*number);
+      if (numberEnd != std::string_view::npos) {
+        rule.fault.description = std::string(text::Trim(rest.substr(numberEnd)));
+      }
+    } else {
+      faults.problems_.push_back(Where(e.line) + "expected 'fail <number> [description]', " +
+                                 "'deferred <number> [description]' or 'nothing'");
+      continue;
+    }
+    faults.rules_.push_back(std::move(rule));
+  }
+
+  for (const IniFile::Entry& e : ini.Entries("session")) {
+    if (text::EqualsNoCase(e.key, "NameBeforeLogon")) {
+      faults.session.nameBeforeLogon = e.value;
+    } else if (text::EqualsNoCase(e.key, "LoggedOnAtStart")) {
+      if (e.value.find('\\') == std::string::npos) {
+        faults.problems_.push_back(Where(e.line) + "LoggedOnAtStart takes server\\mailbox");
+      } else {
+        faults.session.loggedOnAtStart = e.value;
+      }
+    } else {
+      faults.problems_.push_back(Where(e.line) + "unknown [session] key '" + e.key + "'");
+    }
+  }
+
+  for (const IniFile::Entry& e : ini.Entries("table")) {
+    if (text::EqualsNoCase(e.key, "RowCount")) {
+      const auto n = ParseNumber(e.value);
+      if (!n || *n < INT32_MIN || *n > INT32_MAX) {
+        faults.problems_.push_back(Where(e.line) + "RowCount takes a 32-bit number");
+      } else {
+        faults.table.rowCount = *n;
+      }
+    } else if (text::EqualsNoCase(e.key, "MaxRowsPerCall")) {
+      const auto n = ParseNumber(e.value);
+      if (!n || *n < 1 || *n > INT32_MAX) {
+        faults.problems_.push_back(Where(e.line) + "MaxRowsPerCall takes a number of 1 or more");
+      } else {
+        faults.table.maxRowsPerCall = static_cast<int>(*n);
+      }
+    } else if (text::EqualsNoCase(e.key, "NeverEmpty")) {
+      const auto flag = ParseFlag(e.value);
+      if (!flag) {
+        faults.problems_.push_back(Where(e.line) + "NeverEmpty takes yes or no");
+      } else {
+        faults.table.neverEmpty = *flag;
+      }
+    } else {
+      faults.problems_.push_back(Where(e.line) + "unknown [table] key '" + e.key + "'");
+    }
+  }
+  return faults;
+}
+
+Faults Faults::Load(const std::filesystem::path& root) {
+  const auto ini = IniFile::Load(root / "faults.ini");
+  return ini ? Parse(*ini) : Faults{};
+}
+
+const Fault* Faults::Find(std::string_view type, std::string_view member, int callNumber) const {
+  const Fault* everyCall = nullptr;
+  for (const Rule& rule : rules_) {
+    if (!text::EqualsNoCase(rule.type, type) || !text::EqualsNoCase(rule.member, member)) continue;
+    if (rule.call == callNumber) return &rule.fault;
+    if (rule.call == 0) everyCall = &rule.fault;
+  }
+  return everyCall;
+}
+
+}  // namespace standin::store

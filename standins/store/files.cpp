@@ -1,0 +1,84 @@
+#include "store/files.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "store/text.h"
+
+namespace standin::store {
+namespace fs = std::filesystem;
+
+std::string UniqueToken() {
+  static std::atomic<unsigned> counter{0};
+  static const unsigned seed = [] {
+    std::random_device device;
+    return static_cast<unsigned>(device()) ^
+           static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+  }();
+  std::mt19937 mix(seed + counter.fetch_add(1) * 2654435761u);
+  char buffer[17];
+  std::snprintf(buffer, sizeof buffer, "%08x%08x", static_cast<unsigned>(mix()),
+                static_cast<unsigned>(mix()));
+  return buffer;
+}
+
+namespace {
+
+bool WriteAll(const fs::path& file, std::string_view content) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+fs::path TemporaryBeside(const fs::path& file) {
+  return file.parent_path() / text::PathFromUtf8(".~" + UniqueToken() + ".tmp");
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const fs::path& file, std::string_view content) {
+  const fs::path temp = TemporaryBeside(file);
+  if (!WriteAll(temp, content)) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    return false;
+  }
+  std::error_code ec;
+  fs::rename(temp, file, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+std::optional<fs::path> WriteNewFile(const fs::path& folder, std::string_view stem,
+                                     std::string_view extension, std::string_view content) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::string name =
+        std::string(stem) + "-" + UniqueToken().substr(0, 8) + "." + std::string(extension);
+    const fs::path target = folder / text::PathFromUtf8(name);
+    std::error_code ec;
+    if (fs::exists(target, ec)) continue;
+    if (!WriteFileAtomically(target, content)) return std::nullopt;
+    return target;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadWholeFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return content.str();
+}
+
+}  // namespace standin::store

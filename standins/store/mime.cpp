@@ -1,0 +1,460 @@
+#include "store/mime.h"
+
+#include <cstdio>
+
+#include "store/text.h"
+
+namespace standin::mime {
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int Base64Value(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
+
+bool IsPrintableAscii(std::string_view s) {
+  for (char c : s) {
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
+bool IsAtomText(char c) {
+  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+  return std::string_view("!#$%&'*+-/=?^_`{|}~ ").find(c) != std::string_view::npos;
+}
+
+// Splits UTF-8 text into pieces of at most maxBytes without cutting a character.
+std::vector<std::string_view> SplitUtf8(std::string_view s, std::size_t maxBytes) {
+  std::vector<std::string_view> pieces;
+  while (!s.empty()) {
+    std::size_t n = s.size() <= maxBytes ? s.size() : maxBytes;
+    while (n < s.size() && n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+    if (n == 0) n = s.size() <= maxBytes ? s.size() : maxBytes;
+    pieces.push_back(s.substr(0, n));
+    s.remove_prefix(n);
+  }
+  return pieces;
+}
+
+std::string EncodedWords(std::string_view utf8) {
+  std::string out;
+  for (std::string_view piece : SplitUtf8(utf8, 45)) {
+    if (!out.empty()) out += "\r\n ";
+    out += "=?utf-8?B?" + Base64Encode(Bytes(piece.begin(), piece.end()), 0) + "?=";
+  }
+  return out;
+}
+
+std::string Latin1ToUtf8(std::string_view s) {
+  std::string out;
+  for (char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Decodes one "=?charset?enc?text?=" word; nullopt when it is not one we read.
+std::optional<std::string> DecodeWord(std::string_view word) {
+  if (word.size() < 8 || word.substr(0, 2) != "=?" || word.substr(word.size() - 2) != "?=") {
+    return std::nullopt;
+  }
+  const std::string_view inner = word.substr(2, word.size() - 4);
+  const auto q1 = inner.find('?');
+  if (q1 == std::string_view::npos) return std::nullopt;
+  const auto q2 = inner.find('?', q1 + 1);
+  if (q2 == std::string_view::npos || q2 != q1 + 2) return std::nullopt;
+  std::string_view charset = inner.substr(0, q1);
+  if (const auto star = charset.find('*'); star != std::string_view::npos) {
+    charset = charset.substr(0, star);  // RFC 2231 language suffix
+  }
+  const char encoding = text::Lower(inner[q1 + 1]);
+  const std::string_view payload = inner.substr(q2 + 1);
+  std::string raw;
+  if (encoding == 'b') {
+    auto bytes = Base64Decode(payload);
+    if (!bytes) return std::nullopt;
+    raw.assign(bytes->begin(), bytes->end());
+  } else if (encoding == 'q') {
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+      if (payload[i] == '_') {
+        raw += ' ';
+      } else if (payload[i] == '=' && i + 2 < payload.size() && HexValue(payload[i + 1]) >= 0 &&
+                 HexValue(payload[i + 2]) >= 0) {
+        raw += static_cast<char>(HexValue(payload[i + 1]) * 16 + HexValue(payload[i + 2]));
+        i += 2;
+      } else {
+        raw += payload[i];
+      }
+    }
+  } else {
+    return std::nullopt;
+  }
+  if (text::EqualsNoCase(charset, "utf-8") || text::EqualsNoCase(charset, "us-ascii")) return raw;
+  if (text::EqualsNoCase(charset, "iso-8859-1") || text::EqualsNoCase(charset, "windows-1252") ||
+      text::EqualsNoCase(charset, "latin1")) {
+    return Latin1ToUtf8(raw);
+  }
+  return std::nullopt;
+}
+
+std::string QuotedString(std::string_view s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string Unquote(std::string_view s) {
+  s = text::Trim(s);
+  if (s.size() < 2 || s.front() != '"' || s.back() != '"') return std::string(s);
+  std::string out;
+  for (std::size_t i = 1; i + 1 < s.size(); ++i) {
+    if (s[i] == '\\' && i + 2 < s.size()) ++i;
+    out += s[i];
+  }
+  return out;
+}
+
+std::string PercentEncode(std::string_view s) {
+  std::string out;
+  for (char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+        c == '-' || c == '_') {
+      out += static_cast<char>(c);
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+// Body lines with CR LF ends, whatever the caller used.
+std::string CrLfLines(std::string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r') {
+      out += "\r\n";
+      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    } else if (s[i] == '\n') {
+      out += "\r\n";
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+bool FitsSevenBit(std::string_view crlfText) {
+  std::size_t lineLength = 0;
+  for (char c : crlfText) {
+    if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') return false;
+    if (c == '\n') {
+      lineLength = 0;
+    } else if (++lineLength > 998) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string HeaderLine(std::string_view name, std::string_view value) {
+  return std::string(name) + ": " + std::string(value) + "\r\n";
+}
+
+std::string FileNameParameters(std::string_view attribute, std::string_view name) {
+  if (IsPrintableAscii(name)) return std::string(attribute) + "=" + QuotedString(name);
+  return std::string(attribute) + "*=utf-8''" + PercentEncode(name);
+}
+
+}  // namespace
+
+std::string Base64Encode(const Bytes& data, std::size_t lineLength) {
+  std::string out;
+  std::size_t column = 0;
+  const auto put = [&](char c) {
+    if (lineLength != 0 && column == lineLength) {
+      out += "\r\n";
+      column = 0;
+    }
+    out += c;
+    ++column;
+  };
+  std::size_t i = 0;
+  for (; i + 3 <= data.size(); i += 3) {
+    const unsigned v = (data[i] << 16) | (data[i + 1] << 8) | data[i + 2];
+    put(kAlphabet[(v >> 18) & 63]);
+    put(kAlphabet[(v >> 12) & 63]);
+    put(kAlphabet[(v >> 6) & 63]);
+    put(kAlphabet[v & 63]);
+  }
+  if (data.size() - i == 1) {
+    const unsigned v = data[i] << 16;
+    put(kAlphabet[(v >> 18) & 63]);
+    put(kAlphabet[(v >> 12) & 63]);
+    put('=');
+    put('=');
+  } else if (data.size() - i == 2) {
+    const unsigned v = (data[i] << 16) | (data[i + 1] << 8);
+    put(kAlphabet[(v >> 18) & 63]);
+    put(kAlphabet[(v >> 12) & 63]);
+    put(kAlphabet[(v >> 6) & 63]);
+    put('=');
+  }
+  return out;
+}
+
+std::optional<Bytes> Base64Decode(std::string_view text) {
+  Bytes out;
+  unsigned buffer = 0;
+  int bits = 0;
+  bool padding = false;
+  for (char c : text) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+    if (c == '=') {
+      padding = true;
+      continue;
+    }
+    const int v = Base64Value(c);
+    if (v < 0 || padding) return std::nullopt;
+    buffer = (buffer << 6) | static_cast<unsigned>(v);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      out.push_back(static_cast<unsigned char>((buffer >> bits) & 0xFF));
+    }
+  }
+  return out;
+}
+
+std::string EncodeHeaderText(std::string_view utf8) {
+  if (IsPrintableAscii(utf8) && utf8.size() <= 900 && utf8.find("=?") == std::string_view::npos) {
+    return std::string(utf8);
+  }
+  return EncodedWords(utf8);
+}
+
+std::string DecodeHeaderText(std::string_view value) {
+  std::string out;
+  std::string pendingSpace;
+  bool lastWasEncoded = false;
+  std::size_t i = 0;
+  while (i < value.size()) {
+    if (value[i] == ' ' || value[i] == '\t') {
+      pendingSpace += value[i++];
+      continue;
+    }
+    std::size_t end = i;
+    while (end < value.size() && value[end] != ' ' && value[end] != '\t') ++end;
+    const std::string_view token = value.substr(i, end - i);
+    if (auto decoded = DecodeWord(token)) {
+      if (!lastWasEncoded) out += pendingSpace;  // space between two encoded words goes
+      out += *decoded;
+      lastWasEncoded = true;
+    } else {
+      out += pendingSpace;
+      out += token;
+      lastWasEncoded = false;
+    }
+    pendingSpace.clear();
+    i = end;
+  }
+  return out + pendingSpace;
+}
+
+std::string FormatAddress(std::string_view displayName, std::string_view address) {
+  if (displayName.empty()) return std::string(address);
+  std::string phrase;
+  bool atoms = true;
+  for (char c : displayName) atoms = atoms && IsAtomText(c);
+  if (!IsPrintableAscii(displayName)) {
+    phrase = EncodedWords(displayName);
+  } else if (atoms) {
+    phrase = std::string(displayName);
+  } else {
+    phrase = QuotedString(displayName);
+  }
+  return phrase + " <" + std::string(address) + ">";
+}
+
+Address ParseAddress(std::string_view fieldValue) {
+  std::string_view v = text::Trim(fieldValue);
+  // Only the first address of a list.
+  bool quoted = false;
+  int angle = 0;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '\\' && quoted) {
+      ++i;
+    } else if (v[i] == '"') {
+      quoted = !quoted;
+    } else if (!quoted && v[i] == '<') {
+      ++angle;
+    } else if (!quoted && v[i] == '>') {
+      --angle;
+    } else if (!quoted && angle == 0 && v[i] == ',') {
+      v = v.substr(0, i);
+      break;
+    }
+  }
+  Address result;
+  quoted = false;
+  std::size_t lt = std::string_view::npos;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '\\' && quoted) {
+      ++i;
+    } else if (v[i] == '"') {
+      quoted = !quoted;
+    } else if (!quoted && v[i] == '<') {
+      lt = i;
+      break;
+    }
+  }
+  if (lt != std::string_view::npos) {
+    const auto gt = v.find('>', lt);
+    result.address = std::string(text::Trim(v.substr(lt + 1, gt == v.npos ? v.npos : gt - lt - 1)));
+    result.name = Unquote(DecodeHeaderText(text::Trim(v.substr(0, lt))));
+    return result;
+  }
+  const auto paren = v.find('(');
+  if (paren != std::string_view::npos) {
+    const auto close = v.rfind(')');
+    result.address = std::string(text::Trim(v.substr(0, paren)));
+    if (close != std::string_view::npos && close > paren) {
+      result.name = DecodeHeaderText(text::Trim(v.substr(paren + 1, close - paren - 1)));
+    }
+    return result;
+  }
+  result.address = std::string(v);
+  return result;
+}
+
+std::string FormatDate(std::chrono::system_clock::time_point when) {
+  using namespace std::chrono;
+  const auto secondsSinceEpoch = floor<seconds>(when);
+  const auto day = floor<days>(secondsSinceEpoch);
+  const year_month_day ymd{day};
+  const weekday wd{day};
+  const hh_mm_ss hms{secondsSinceEpoch - day};
+  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%s, %02u %s %04d %02d:%02d:%02d +0000",
+                kDays[wd.c_encoding()], static_cast<unsigned>(ymd.day()),
+                kMonths[static_cast<unsigned>(ymd.month()) - 1], static_cast<int>(ymd.year()),
+                static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()),
+                static_cast<int>(hms.seconds().count()));
+  return buffer;
+}
+
+Headers Headers::Parse(std::string_view message) {
+  Headers headers;
+  std::size_t pos = 0;
+  std::string name;
+  std::string value;
+  const auto flush = [&] {
+    if (!name.empty()) headers.fields_.emplace_back(name, std::string(text::Trim(value)));
+    name.clear();
+    value.clear();
+  };
+  while (pos < message.size()) {
+    auto end = message.find('\n', pos);
+    if (end == std::string_view::npos) end = message.size();
+    std::string_view line = message.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) break;  // end of the header block
+    if (line.front() == ' ' || line.front() == '\t') {
+      value += std::string(line);  // unfold: the line break goes, the blank stays
+      continue;
+    }
+    flush();
+    const auto colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    name = std::string(text::Trim(line.substr(0, colon)));
+    value = std::string(line.substr(colon + 1));
+  }
+  flush();
+  return headers;
+}
+
+std::optional<std::string> Headers::Get(std::string_view name) const {
+  for (const auto& [n, v] : fields_) {
+    if (text::EqualsNoCase(n, name)) return v;
+  }
+  return std::nullopt;
+}
+
+std::string Compose(const Composition& message) {
+  std::string out;
+  out += HeaderLine("From", message.from);
+  std::string to;
+  for (const std::string& address : message.to) {
+    if (!to.empty()) to += ",\r\n ";
+    to += address;
+  }
+  if (!to.empty()) out += HeaderLine("To", to);
+  out += HeaderLine("Subject", EncodeHeaderText(message.subject));
+  out += HeaderLine("Date", message.date);
+  out += HeaderLine("Message-ID", "<" + message.messageId + ">");
+  out += HeaderLine("MIME-Version", "1.0");
+
+  const std::string body = CrLfLines(message.text);
+  std::string bodyHeaders = "Content-Type: text/plain; charset=\"utf-8\"\r\n";
+  std::string bodyContent;
+  if (FitsSevenBit(body)) {
+    bodyHeaders += "Content-Transfer-Encoding: 7bit\r\n";
+    bodyContent = body;
+  } else {
+    bodyHeaders += "Content-Transfer-Encoding: base64\r\n";
+    bodyContent = Base64Encode(Bytes(body.begin(), body.end()));
+  }
+  if (bodyContent.size() < 2 || bodyContent.substr(bodyContent.size() - 2) != "\r\n") {
+    bodyContent += "\r\n";
+  }
+
+  if (message.attachments.empty()) {
+    return out + bodyHeaders + "\r\n" + bodyContent;
+  }
+  out += "Content-Type: multipart/mixed; boundary=\"" + message.boundary + "\"\r\n\r\n";
+  out += "This is a multi-part message in MIME format.\r\n";
+  out += "--" + message.boundary + "\r\n" + bodyHeaders + "\r\n" + bodyContent;
+  for (const Attachment& attachment : message.attachments) {
+    out += "--" + message.boundary + "\r\n";
+    out += "Content-Type: application/octet-stream; " +
+           FileNameParameters("name", attachment.name) + "\r\n";
+    out += "Content-Transfer-Encoding: base64\r\n";
+    out += "Content-Disposition: attachment; " + FileNameParameters("filename", attachment.name) +
+           "\r\n\r\n";
+    out += Base64Encode(attachment.data);
+    out += "\r\n";
+  }
+  out += "--" + message.boundary + "--\r\n";
+  return out;
+}
+
+}  // namespace standin::mime
