@@ -1,8 +1,8 @@
 #pragma once
 
-// Registry keys of a test's own, written through the plain "A" functions and
-// removed when the test ends; keys the test needs absent are moved aside and
-// put back.
+// Registry keys and values of a test's own, written through the plain "A"
+// functions and removed when the test ends; keys the test needs absent are
+// moved aside and put back.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -27,6 +27,13 @@ class ScratchRegistry {
   ScratchRegistry& operator=(const ScratchRegistry&) = delete;
 
   ~ScratchRegistry() {
+    for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
+      if (it->existed)
+        RegSetKeyValueA(RootHandle(it->root), it->path.c_str(), it->name.c_str(), it->type,
+                        it->data.data(), static_cast<DWORD>(it->data.size()));
+      else
+        RegDeleteKeyValueA(RootHandle(it->root), it->path.c_str(), it->name.c_str());
+    }
     for (auto it = created_.rbegin(); it != created_.rend(); ++it)
       RegDeleteTreeA(RootHandle(it->first), it->second.c_str());
     for (auto it = hidden_.rbegin(); it != hidden_.rend(); ++it) Restore(*it);
@@ -38,6 +45,7 @@ class ScratchRegistry {
            const void* data, DWORD size) {
     RegistryKey key(registry_);
     Create(root, path, key);
+    values_.push_back(Previous(key, root, path, name));
     ASSERT_EQ(RegSetValueExA(reinterpret_cast<HKEY>(key.get()), name.c_str(), 0, type,
                              static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS)
@@ -80,6 +88,15 @@ class ScratchRegistry {
  private:
   static constexpr const char* kAside = "Software\\PelterwynTest.Aside";
 
+  // A value as it was before the test wrote it, to be put back.
+  struct Value {
+    std::uint32_t root;
+    std::string path;
+    std::string name;
+    bool existed = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+  };
   struct Hidden {
     std::uint32_t root;
     std::string path;
@@ -106,6 +123,20 @@ class ScratchRegistry {
     *key.out() = reinterpret_cast<RegistryApi::Key>(created);
   }
 
+  static Value Previous(const RegistryKey& key, std::uint32_t root, const std::string& path,
+                        const std::string& name) {
+    Value value{root, path, name, false, REG_NONE, {}};
+    const HKEY handle = reinterpret_cast<HKEY>(key.get());
+    DWORD size = 0;
+    if (RegQueryValueExA(handle, name.c_str(), nullptr, &value.type, nullptr, &size) != 0)
+      return value;
+    value.data.resize(size);
+    value.existed = RegQueryValueExA(handle, name.c_str(), nullptr, &value.type, value.data.data(),
+                                     &size) == ERROR_SUCCESS;
+    value.data.resize(size);
+    return value;
+  }
+
   void Restore(const Hidden& hidden) {
     RegistryKey from(registry_);
     RegistryKey to(registry_);
@@ -120,6 +151,7 @@ class ScratchRegistry {
 
   win32::Win32Registry registry_;
   std::vector<std::pair<std::uint32_t, std::string>> created_;
+  std::vector<Value> values_;
   std::vector<Hidden> hidden_;
 };
 
