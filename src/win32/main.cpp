@@ -1,4 +1,46 @@
-// Placeholder until the window lands.
+// The entry point: services, the form and its window, then the run loop. The
+// tool does no start-up work of its own.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include <ole2.h>
+
+#include "console/form.h"
+#include "tests/context.h"
+#include "win32/dispatch_mail.h"
+#include "win32/main_window.h"
+#include "win32/platform_win32.h"
+#include "win32/registry_win32.h"
+#include "win32/version_win32.h"
+
+namespace {
+
+struct OleSession {
+  OleSession() : ok(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~OleSession() {
+    if (ok) OleUninitialize();
+  }
+  OleSession(const OleSession&) = delete;
+  OleSession& operator=(const OleSession&) = delete;
+  bool ok;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace pelterwyn;
+  const OleSession ole;
+
+  win32::Win32Registry registry;
+  win32::Win32Versions versions;
+  win32::Win32Library libraries;
+  win32::Win32Locale locale;
+  win32::Win32Files files;
+  win32::DispatchMailFactory mail;
+  Services services{registry, versions, libraries, locale, files, mail};
+
+  win32::MainWindow window(instance);
+  Form1 form(window, services);
+  window.Attach(form);
+  if (!window.Create()) return 1;
+  return window.Run();
+}

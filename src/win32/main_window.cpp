@@ -1,0 +1,379 @@
+#include "win32/main_window.h"
+
+#include <cstring>
+#include <vector>
+
+#include "console/about.h"
+#include "console/form.h"
+#include "res/resource.h"
+#include "win32/control_ids.h"
+
+namespace pelterwyn::win32 {
+
+namespace {
+
+constexpr const char* kCaption = "Pelterwyn";
+constexpr DWORD kDialogStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT;
+
+std::wstring Widen(std::string_view text) {
+  if (text.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+void AppendWide(std::vector<WORD>& block, std::string_view text) {
+  for (wchar_t c : Widen(text)) block.push_back(static_cast<WORD>(c));
+  block.push_back(0);
+}
+
+// An empty dialog: the controls are created from the table in WM_INITDIALOG,
+// the size is set there in pixels.
+std::vector<WORD> DialogTemplate() {
+  DLGTEMPLATE header{};
+  header.style = kDialogStyle;
+  std::vector<WORD> block(sizeof header / sizeof(WORD));
+  std::memcpy(block.data(), &header, sizeof header);
+  block.push_back(0);  // no menu
+  block.push_back(0);  // the dialog class
+  AppendWide(block, kWindowCaption);
+  block.push_back(8);  // point size of the font
+  AppendWide(block, "MS Shell Dlg");
+  return block;
+}
+
+// Functions that older systems lack; the build must still start there.
+template <class Fn>
+Fn User32Function(const char* name) {
+  const FARPROC proc = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
+}
+
+struct WindowDc {
+  explicit WindowDc(HWND w) : window(w), dc(GetDC(w)) {}
+  ~WindowDc() {
+    if (dc) ReleaseDC(window, dc);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HWND window;
+  HDC dc;
+};
+
+int WindowDpi(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  if (getDpi) {
+    if (const UINT dpi = getDpi(window)) return static_cast<int>(dpi);
+  }
+  const WindowDc screen(window);
+  return screen.dc ? GetDeviceCaps(screen.dc, LOGPIXELSY) : 96;
+}
+
+void AdjustFrame(RECT* rect, HWND window, int dpi) {
+  using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = User32Function<AdjustFn>("AdjustWindowRectExForDpi");
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  if (adjustForDpi) {
+    adjustForDpi(rect, style, FALSE, exStyle, static_cast<UINT>(dpi));
+  } else {
+    AdjustWindowRectEx(rect, style, FALSE, exStyle);
+  }
+}
+
+void PaintNow(HWND window) {
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Wine puts the painted surface on screen when the thread next looks at its
+  // queue. Looking without taking anything keeps a handler from re-entering.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+}
+
+std::string OwnVersionText(HINSTANCE instance) {
+  const auto* versionType = MAKEINTRESOURCEW(16);  // RT_VERSION, spelt for the W call
+  HRSRC info = FindResourceW(instance, MAKEINTRESOURCEW(VS_VERSION_INFO), versionType);
+  HGLOBAL loaded = info ? LoadResource(instance, info) : nullptr;
+  const auto* data = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+  if (!data) return {};
+  // VerQueryValue expects a block of its own, not the mapped resource.
+  std::vector<BYTE> block(data, data + SizeofResource(instance, info));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      length < sizeof *fixed) {
+    return {};
+  }
+  return VersionText(HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                     LOWORD(fixed->dwFileVersionLS));
+}
+
+}  // namespace
+
+bool MainWindow::Create() {
+  owner_.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_,
+                               nullptr));
+  const std::vector<WORD> block = DialogTemplate();
+  HWND dialog =
+      CreateDialogIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(block.data()),
+                                 owner_.get(), DialogProc, reinterpret_cast<LPARAM>(this));
+  if (!dialog) return false;
+  SetForegroundWindow(dialog);
+  return true;
+}
+
+int MainWindow::Run() {
+  MSG msg{};
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (dialog_ && IsDialogMessageW(dialog_.get(), &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+INT_PTR CALLBACK MainWindow::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<MainWindow*>(lParam);
+    SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+    self->dialog_.reset(dialog);
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      const int iconSizes[][2] = {{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)},
+                                  {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)}};
+      const WPARAM iconKinds[] = {ICON_BIG, ICON_SMALL};
+      for (int i = 0; i < 2; ++i) {
+        HANDLE icon = LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PELTERWYN), IMAGE_ICON,
+                                 iconSizes[i][0], iconSizes[i][1], LR_SHARED);
+        SendMessageW(dialog_.get(), WM_SETICON, iconKinds[i], reinterpret_cast<LPARAM>(icon));
+      }
+      BuildControls();
+      AddSystemMenuEntries();
+      Layout(WindowDpi(dialog_.get()));
+      // Focus goes to the first control in tab order that takes it.
+      return TRUE;
+    }
+    case WM_COMMAND: {
+      const auto id = ControlFromItemId(LOWORD(wParam));
+      if (HIWORD(wParam) == BN_CLICKED && id && Spec(*id).kind == ControlKind::Button) {
+        OnClick(*id);
+      }
+      // IDOK and IDCANCEL (Enter without a default button, Escape) do nothing.
+      return TRUE;
+    }
+    case WM_SYSCOMMAND:
+      switch (wParam & 0xFFF0) {
+        case kSysShowAllTests:
+          ShowAllTests();
+          return TRUE;
+        case kSysAbout:
+          ShowAbout();
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(dialog_.get(), nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+      ApplyFont();
+      Layout(HIWORD(wParam));
+      return TRUE;
+    }
+    case WM_CLOSE:
+      CloseWhenIdle();
+      return TRUE;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void MainWindow::BuildControls() {
+  for (const ControlSpec& c : kControls) {
+    const wchar_t* windowClass = L"BUTTON";
+    DWORD style = WS_CHILD | WS_GROUP | (c.hidden ? 0 : WS_VISIBLE);
+    DWORD exStyle = 0;
+    switch (c.kind) {
+      case ControlKind::CheckBox:
+        style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+        break;
+      case ControlKind::Button:
+        style |= WS_TABSTOP | (c.id == kDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        break;
+      case ControlKind::TextBox:
+        windowClass = L"EDIT";
+        style |= WS_TABSTOP | ES_AUTOHSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::MultiLineTextBox:
+        windowClass = L"EDIT";
+        style |= WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+                 WS_VSCROLL | WS_HSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::Label:
+        windowClass = L"STATIC";
+        style |= SS_LEFT;
+        break;
+    }
+    CreateWindowExW(exStyle, windowClass, Widen(c.caption).c_str(), style, 0, 0, 0, 0,
+                    dialog_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(c.id))),
+                    instance_, nullptr);
+  }
+  ApplyFont();
+  // The dialog manager walks children in z-order: tab order and the control
+  // a label's access key reaches both follow from it.
+  HWND previous = HWND_TOP;
+  for (ControlId id : TabOrder()) {
+    SetWindowPos(Control(id), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = Control(id);
+  }
+  SendMessageW(Control(ControlId::txtResult), EM_SETLIMITTEXT, 0, 0);
+  SendMessageW(dialog_.get(), DM_SETDEFID, ItemId(kDefaultButton), 0);
+}
+
+void MainWindow::AddSystemMenuEntries() {
+  HMENU menu = GetSystemMenu(dialog_.get(), FALSE);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kSysShowAllTests, L"Show all tests");
+  AppendMenuW(menu, MF_STRING, kSysAbout, L"About Pelterwyn");
+}
+
+void MainWindow::ApplyFont() {
+  const LRESULT font = SendMessageW(dialog_.get(), WM_GETFONT, 0, 0);
+  for (const ControlSpec& c : kControls) {
+    SendMessageW(Control(c.id), WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+  }
+}
+
+void MainWindow::Layout(int dpi) {
+  const TwipsSize size =
+      revealed_ ? FullClientSizeTwips() : TwipsSize{kClientWidthTwips, kClientHeightTwips};
+  const PixelRect client = ToPixels(0, 0, size.width, size.height, dpi);
+  for (const ControlSpec& c : kControls) {
+    const PixelRect r = ToPixels(c, dpi);
+    MoveWindow(Control(c.id), r.left, r.top, r.width, r.height, FALSE);
+  }
+  RECT frame{0, 0, client.width, client.height};
+  AdjustFrame(&frame, dialog_.get(), dpi);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(dialog_.get(), MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
+  const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
+  SetWindowPos(dialog_.get(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(dialog_.get(), nullptr, TRUE);
+}
+
+HWND MainWindow::Control(ControlId id) const { return GetDlgItem(dialog_.get(), ItemId(id)); }
+
+void MainWindow::OnClick(ControlId id) {
+  // A click that arrives while a handler waits in a message box must not
+  // start a second handler.
+  if (busy_ || !form_) return;
+  busy_ = true;
+  try {
+    form_->Click(id);
+  } catch (...) {
+    // No failure may cross the dialog manager or end the program.
+  }
+  busy_ = false;
+  if (closePending_) CloseWhenIdle();
+}
+
+void MainWindow::ShowAllTests() {
+  if (revealed_ || busy_) return;
+  revealed_ = true;
+  Layout(WindowDpi(dialog_.get()));
+  for (const ControlSpec& c : kControls) {
+    if (c.hidden) ShowWindow(Control(c.id), SW_SHOWNA);
+  }
+  EnableMenuItem(GetSystemMenu(dialog_.get(), FALSE), kSysShowAllTests, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void MainWindow::ShowAbout() {
+  if (busy_ || !form_) return;
+  busy_ = true;
+  const std::string text = AboutText(OwnVersionText(instance_), static_cast<int>(sizeof(void*) * 8),
+                                     form_->TraceLogPath());
+  MSGBOXPARAMSA params{};
+  params.cbSize = sizeof params;
+  params.hwndOwner = dialog_.get();
+  params.hInstance = instance_;
+  params.lpszText = text.c_str();
+  params.lpszCaption = kCaption;
+  params.dwStyle = MB_OK | MB_USERICON;
+  params.lpszIcon = MAKEINTRESOURCEA(IDI_PELTERWYN);
+  MessageBoxIndirectA(&params);
+  busy_ = false;
+  if (closePending_) CloseWhenIdle();
+}
+
+void MainWindow::CloseWhenIdle() {
+  if (busy_) {
+    closePending_ = true;
+    return;
+  }
+  dialog_.reset();
+}
+
+std::string MainWindow::Text(ControlId id) {
+  HWND control = Control(id);
+  const int length = GetWindowTextLengthA(control);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int copied = GetWindowTextA(control, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+  return text;
+}
+
+void MainWindow::SetText(ControlId id, const std::string& text) {
+  SetWindowTextA(Control(id), text.c_str());
+}
+
+void MainWindow::AppendText(ControlId id, const std::string& text) {
+  const ControlKind kind = Spec(id).kind;
+  if (kind != ControlKind::TextBox && kind != ControlKind::MultiLineTextBox) {
+    SetText(id, Text(id) + text);
+    return;
+  }
+  // Replacing an empty selection at the end spares reading the whole text.
+  HWND control = Control(id);
+  const int end = GetWindowTextLengthW(control);
+  SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(end), end);
+  SendMessageA(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+int MainWindow::CheckValue(ControlId id) {
+  return static_cast<int>(SendMessageW(Control(id), BM_GETCHECK, 0, 0));
+}
+
+void MainWindow::SetFocus(ControlId id) {
+  // Through the dialog manager, so that the default button follows.
+  SendMessageW(dialog_.get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
+}
+
+void MainWindow::Refresh() { PaintNow(dialog_.get()); }
+
+void MainWindow::RefreshControl(ControlId id) { PaintNow(Control(id)); }
+
+int MainWindow::ShowMessage(const std::string& text, unsigned style) {
+  return MessageBoxA(dialog_.get(), text.c_str(), kCaption, style);
+}
+
+}  // namespace pelterwyn::win32
