@@ -1,0 +1,531 @@
+#include "e2e/driver/app.h"
+
+#include <atomic>
+#include <filesystem>
+
+#include "support/wine_paths.h"
+#include "win32/control_ids.h"
+
+namespace pelterwyn::e2e {
+
+namespace {
+
+constexpr UINT kAnswerMs = 200;
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n,
+                      nullptr, nullptr);
+  return narrow;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// A folder of its own for each App: tests run in parallel.
+std::string NewFolder() {
+  static std::atomic<int> counter{0};
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  for (;;) {
+    const std::string folder = std::string(temp) + "pelterwyn-e2e-" +
+                               std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++counter);
+    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
+  }
+}
+
+INPUT KeyInput(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+bool Send(std::vector<INPUT>& inputs) {
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+struct BoxSearch {
+  HWND owner;
+  HWND found;
+};
+
+}  // namespace
+
+const char* IconName(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::None:
+      return "none";
+    case BoxIcon::Stop:
+      return "stop";
+    case BoxIcon::Question:
+      return "question";
+    case BoxIcon::Exclamation:
+      return "exclamation";
+    case BoxIcon::Information:
+      return "information";
+    case BoxIcon::Other:
+      return "other";
+  }
+  return "?";
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(20);
+  }
+}
+
+int ScreenDpi() {
+  ScreenDc screen;
+  return GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+RECT WorkArea() {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+RECT ExpectedRect(ControlId id, int dpi) {
+  const PixelRect r = ToPixels(Spec(id), dpi);
+  return {r.left, r.top, r.left + r.width, r.top + r.height};
+}
+
+std::string ScreenshotPath(const std::string& fileName) {
+  const std::string folder = testing::BinaryDir() + "\\screenshots";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder + "\\" + fileName;
+}
+
+App::App(LaunchOptions options) : options_(std::move(options)) {
+  if (options_.exePath.empty()) options_.exePath = testing::ExePath();
+}
+
+App::~App() { Stop(); }
+
+bool App::Start() {
+  std::string exe = options_.exePath;
+  if (options_.privateCopy) {
+    folder_ = NewFolder();
+    if (folder_.empty()) {
+      error_ = "cannot create a folder in the temp directory";
+      return false;
+    }
+    ownsFolder_ = true;
+    exe = folder_ + "\\Pelterwyn.exe";
+    if (!CopyFileA(options_.exePath.c_str(), exe.c_str(), FALSE)) {
+      error_ = "cannot copy " + options_.exePath;
+      return false;
+    }
+    if (options_.withTestTxt) {
+      const std::string source = DirectoryOf(options_.exePath) + "\\Test.txt";
+      if (!CopyFileA(source.c_str(), (folder_ + "\\Test.txt").c_str(), FALSE)) {
+        error_ = "cannot copy " + source;
+        return false;
+      }
+    }
+  } else {
+    folder_ = DirectoryOf(exe);
+  }
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::string commandLine = "\"" + exe + "\"";
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder_.c_str(), &startup, &info)) {
+    error_ = "cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  process_.reset(info.hProcess);
+  UniqueHandle thread(info.hThread);
+  processId_ = info.dwProcessId;
+  WaitForInputIdle(process_.get(), 10000);
+  if (!FindWindowOfProcess(15000)) {
+    error_ = "no window of " + exe + " appeared";
+    return false;
+  }
+  threadId_ = GetWindowThreadProcessId(window_, nullptr);
+  if (WaitSettled(10000) != Settled::Idle) {
+    error_ = "the window did not settle";
+    return false;
+  }
+  return true;
+}
+
+bool App::FindWindowOfProcess(DWORD timeoutMs) {
+  struct Search {
+    DWORD processId;
+    HWND found;
+  } search{processId_, nullptr};
+  return WaitUntil(
+             [&] {
+               EnumWindows(
+                   [](HWND window, LPARAM param) -> BOOL {
+                     auto* s = reinterpret_cast<Search*>(param);
+                     DWORD pid = 0;
+                     GetWindowThreadProcessId(window, &pid);
+                     // The main window is the dialog that holds the server field;
+                     // message boxes share its class and caption.
+                     if (pid == s->processId && ClassOf(window) == "#32770" &&
+                         GetDlgItem(window, win32::ItemId(ControlId::txtServer)) &&
+                         IsWindowVisible(window)) {
+                       s->found = window;
+                       return FALSE;
+                     }
+                     return TRUE;
+                   },
+                   reinterpret_cast<LPARAM>(&search));
+               window_ = search.found;
+               return window_ != nullptr || HasExited();
+             },
+             timeoutMs) &&
+         window_ != nullptr;
+}
+
+void App::Stop() {
+  if (process_ && !HasExited()) {
+    if (!Close(3000)) {
+      TerminateProcess(process_.get(), 1);
+      WaitForSingleObject(process_.get(), 5000);
+    }
+  }
+  process_.reset();
+  if (ownsFolder_) {
+    // The log may still be held for a moment after the process ends.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      std::error_code ignored;
+      std::filesystem::remove_all(Widen(folder_), ignored);
+      if (!std::filesystem::exists(Widen(folder_), ignored)) break;
+      Sleep(100);
+    }
+    ownsFolder_ = false;
+  }
+}
+
+HWND App::Control(ControlId id) const { return GetDlgItem(window_, win32::ItemId(id)); }
+
+std::string App::ReadText(HWND window) const {
+  // GetWindowText does not ask a control of another process for its text.
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return {};
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_NORMAL, 5000, &copied)) {
+    return {};
+  }
+  text.resize(copied);
+  return Narrow(text);
+}
+
+std::string App::Text(ControlId id) const { return ReadText(Control(id)); }
+
+std::string App::Caption() const { return ReadText(window_); }
+
+int App::CheckState(ControlId id) const {
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(Control(id), BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
+  return static_cast<int>(state);
+}
+
+bool App::IsVisible(ControlId id) const { return IsWindowVisible(Control(id)) != FALSE; }
+
+RECT App::ControlRect(ControlId id) const {
+  RECT rect{};
+  GetWindowRect(Control(id), &rect);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+SIZE App::ClientSize() const {
+  RECT rect{};
+  GetClientRect(window_, &rect);
+  return {rect.right, rect.bottom};
+}
+
+RECT App::WindowRect() const {
+  RECT rect{};
+  GetWindowRect(window_, &rect);
+  return rect;
+}
+
+POINT App::ClientOrigin() const {
+  POINT origin{0, 0};
+  ClientToScreen(window_, &origin);
+  return origin;
+}
+
+HWND App::FocusWindow() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(threadId_, &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+std::optional<ControlId> App::Focus() const {
+  HWND focus = FocusWindow();
+  if (!focus || GetParent(focus) != window_) return std::nullopt;
+  return win32::ControlFromItemId(GetDlgCtrlID(focus));
+}
+
+void App::SetText(ControlId id, const std::string& text) {
+  const std::wstring wide = Widen(text);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                      SMTO_NORMAL, 5000, &ignored);
+}
+
+void App::Type(ControlId id, const std::string& text) {
+  // Sent, not posted: posted characters would still be queued when the next
+  // sent message is answered.
+  for (wchar_t c : Widen(text)) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(Control(id), WM_CHAR, c, 1, SMTO_NORMAL, 5000, &ignored);
+  }
+}
+
+void App::Click(ControlId id) { SendNotifyMessageW(Control(id), BM_CLICK, 0, 0); }
+
+void App::SysCommand(unsigned command) { PostMessageW(window_, WM_SYSCOMMAND, command, 0); }
+
+bool App::BringToFront() {
+  if (GetForegroundWindow() == window_) return true;
+  SetForegroundWindow(window_);
+  return WaitUntil([&] { return GetForegroundWindow() == window_; }, 2000);
+}
+
+bool App::PressKey(WORD vk, Keys keys) {
+  if (!BringToFront()) return false;
+  std::vector<INPUT> inputs;
+  const WORD modifiers[] = {static_cast<WORD>(keys.ctrl ? VK_CONTROL : 0),
+                            static_cast<WORD>(keys.alt ? VK_MENU : 0),
+                            static_cast<WORD>(keys.shift ? VK_SHIFT : 0)};
+  for (WORD m : modifiers) {
+    if (m) inputs.push_back(KeyInput(m, false));
+  }
+  inputs.push_back(KeyInput(vk, false));
+  inputs.push_back(KeyInput(vk, true));
+  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) {
+    if (*m) inputs.push_back(KeyInput(*m, true));
+  }
+  if (!Send(inputs)) return false;
+  // Input is taken after sent messages: give the queue a moment first.
+  Sleep(100);
+  return WaitSettled(5000) != Settled::Timeout;
+}
+
+bool App::TypeKeys(const std::string& text) {
+  if (!BringToFront()) return false;
+  std::vector<INPUT> inputs;
+  for (wchar_t c : Widen(text)) {
+    for (bool up : {false, true}) {
+      INPUT input{};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wScan = c;
+      input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+      inputs.push_back(input);
+    }
+  }
+  if (!Send(inputs)) return false;
+  Sleep(100);
+  return WaitSettled(5000) != Settled::Timeout;
+}
+
+bool App::HasExited() const {
+  return !process_ || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+}
+
+std::optional<DWORD> App::ExitCode() const {
+  DWORD code = 0;
+  if (!HasExited() || !process_ || !GetExitCodeProcess(process_.get(), &code)) return std::nullopt;
+  return code;
+}
+
+Settled App::WaitSettled(DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (HasExited()) return Settled::Exited;
+    // Answered only when the thread is back in a message loop: its own, or a
+    // message box's.
+    DWORD_PTR ignored = 0;
+    if (SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &ignored)) {
+      return FindBox() ? Settled::Box : Settled::Idle;
+    }
+    if (GetTickCount64() >= end) return Settled::Timeout;
+  }
+}
+
+HWND App::FindBox() const {
+  BoxSearch search{window_, nullptr};
+  EnumThreadWindows(
+      threadId_,
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<BoxSearch*>(param);
+        if (window != s->owner && GetWindow(window, GW_OWNER) == s->owner &&
+            ClassOf(window) == "#32770") {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::optional<MessageBoxInfo> App::CurrentBox() const {
+  HWND box = FindBox();
+  if (!box) return std::nullopt;
+  return ReadBox(box);
+}
+
+MessageBoxInfo App::ReadBox(HWND window) const {
+  MessageBoxInfo box;
+  box.window = window;
+  box.caption = ReadText(box.window);
+  // Wine numbers the parts differently from Windows: tell them by class and style.
+  HWND iconStatic = nullptr;
+  for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const std::string cls = ClassOf(child);
+    const auto style = GetWindowLongW(child, GWL_STYLE);
+    if (_stricmp(cls.c_str(), "Static") == 0) {
+      if ((style & SS_TYPEMASK) == SS_ICON) {
+        iconStatic = child;
+      } else if (box.text.empty()) {
+        box.text = ReadText(child);
+      }
+    } else if (_stricmp(cls.c_str(), "Button") == 0 && (style & WS_VISIBLE)) {
+      box.buttons.push_back(ReadText(child));
+    }
+  }
+  box.icon = ReadIcon(iconStatic);
+  return box;
+}
+
+BoxIcon App::ReadIcon(HWND iconStatic) const {
+  if (!iconStatic || !(GetWindowLongW(iconStatic, GWL_STYLE) & WS_VISIBLE)) return BoxIcon::None;
+  // Icon handles are private to each process under Wine: compare what is drawn
+  // with the system icons drawn here.
+  struct Candidate {
+    BoxIcon icon;
+    int id;
+  };
+  // IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK
+  const Candidate candidates[] = {{BoxIcon::Stop, 32513},
+                                  {BoxIcon::Question, 32514},
+                                  {BoxIcon::Exclamation, 32515},
+                                  {BoxIcon::Information, 32516}};
+  BoxIcon result = BoxIcon::Other;
+  std::optional<Image> previous;
+  WaitUntil(
+      [&] {
+        RECT rect{};
+        GetWindowRect(iconStatic, &rect);
+        const int size = std::min(rect.right - rect.left, rect.bottom - rect.top);
+        if (size <= 0 || !IsWindowVisible(iconStatic)) return false;
+        rect.right = rect.left + size;
+        rect.bottom = rect.top + size;
+        const auto shown = Image::CaptureScreen(rect);
+        if (!shown) return false;
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        if (shown->CountOtherThan({0, 0, size, size}, face) == 0) {
+          result = BoxIcon::None;
+          return false;  // perhaps not painted yet
+        }
+        for (const Candidate& c : candidates) {
+          const auto drawn =
+              Image::RenderIcon(LoadIconW(nullptr, MAKEINTRESOURCEW(c.id)), size, face);
+          if (drawn && drawn->CountDifferences(*shown) * 50 < size * size) {
+            result = c.icon;
+            return true;
+          }
+        }
+        // Not a system icon: settled once two looks agree.
+        result = BoxIcon::Other;
+        const bool stable = previous && previous->CountDifferences(*shown) == 0;
+        previous = shown;
+        return stable;
+      },
+      2000);
+  return result;
+}
+
+std::optional<MessageBoxInfo> App::WaitForBox(DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        if (HasExited()) return true;
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &ignored);
+        found = FindBox();
+        return found != nullptr;
+      },
+      timeoutMs);
+  if (!found) return std::nullopt;
+  // A modal box is shown once its queue first runs empty.
+  WaitUntil([&] { return IsWindowVisible(found) != FALSE; }, 2000);
+  return ReadBox(found);
+}
+
+bool App::Dismiss(const MessageBoxInfo& box, const std::string& button) {
+  HWND target = nullptr;
+  for (HWND child = GetWindow(box.window, GW_CHILD); child && !target;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (_stricmp(ClassOf(child).c_str(), "Button") != 0 ||
+        !(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
+      continue;
+    }
+    std::string caption = ReadText(child);
+    std::erase(caption, '&');
+    if (button.empty() || caption == button) target = child;
+  }
+  if (!target) return false;
+  SendNotifyMessageW(target, BM_CLICK, 0, 0);
+  if (!WaitUntil([&] { return !IsWindow(box.window); }, 5000)) return false;
+  return WaitSettled(30000) != Settled::Timeout;
+}
+
+std::optional<Image> App::Capture() const {
+  // Let the window put its last paint on the screen first.
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored);
+  Sleep(300);
+  return Image::CaptureScreen(WindowRect());
+}
+
+bool App::Close(DWORD timeoutMs) {
+  if (!process_) return true;
+  if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+  return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+}  // namespace pelterwyn::e2e

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console/controls.h"
+#include "e2e/driver/handles.h"
+#include "e2e/driver/image.h"
+
+// Drives the real Pelterwyn.exe from outside, as a user would. Every wait is
+// bounded, and nothing here blocks behind a message box of the tool.
+namespace pelterwyn::e2e {
+
+enum class BoxIcon { None, Stop, Question, Exclamation, Information, Other };
+
+const char* IconName(BoxIcon icon);
+
+struct MessageBoxInfo {
+  HWND window = nullptr;
+  std::string caption;
+  std::string text;
+  BoxIcon icon = BoxIcon::None;
+  std::vector<std::string> buttons;  // captions, "&" included
+};
+
+// Where the UI thread stands after the last action.
+enum class Settled { Idle, Box, Exited, Timeout };
+
+struct LaunchOptions {
+  std::string exePath;      // empty: the built tool
+  bool privateCopy = true;  // run from a fresh folder owned by the App
+  bool withTestTxt = true;  // copy Test.txt beside the private copy
+};
+
+struct Keys {
+  bool alt = false;
+  bool shift = false;
+  bool ctrl = false;
+};
+
+// Polls until done() holds or the time is up; true when it held.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
+
+// The screen's DPI and work area as the tool sees them.
+int ScreenDpi();
+RECT WorkArea();
+// Where a control of the table belongs, in client pixels.
+RECT ExpectedRect(ControlId id, int dpi);
+// A file under the build's screenshots folder, which is created on demand.
+std::string ScreenshotPath(const std::string& fileName);
+
+class App {
+ public:
+  explicit App(LaunchOptions options = {});
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  // Starts the tool (the environment is inherited) and waits for its window.
+  bool Start();
+  const std::string& Error() const { return error_; }
+
+  const std::string& Folder() const { return folder_; }
+  std::string LogPath() const { return folder_ + "\\Pelterwyn.log"; }
+  HWND Window() const { return window_; }
+  HWND Control(ControlId id) const;
+
+  // Reading.
+  std::string Text(ControlId id) const;
+  int CheckState(ControlId id) const;
+  bool IsVisible(ControlId id) const;
+  RECT ControlRect(ControlId id) const;  // in the window's client coordinates
+  SIZE ClientSize() const;
+  RECT WindowRect() const;
+  POINT ClientOrigin() const;  // on the screen
+  HWND FocusWindow() const;
+  std::optional<ControlId> Focus() const;
+  std::string Caption() const;
+
+  // Acting. Each returns once the tool has taken the input in, except Click
+  // and SysCommand, which return at once: wait with WaitSettled or WaitForBox.
+  void SetText(ControlId id, const std::string& text);
+  void Type(ControlId id, const std::string& text);  // WM_CHAR to the control
+  void Click(ControlId id);
+  void SysCommand(unsigned command);
+  bool BringToFront();
+  // Real keys through SendInput to the foreground window.
+  bool PressKey(WORD vk, Keys keys = {});
+  bool TypeKeys(const std::string& text);
+
+  // Waiting.
+  Settled WaitSettled(DWORD timeoutMs = 30000);
+  std::optional<MessageBoxInfo> CurrentBox() const;
+  std::optional<MessageBoxInfo> WaitForBox(DWORD timeoutMs = 10000);
+  // Presses the box's button (the first when none is named) and waits until it is gone.
+  bool Dismiss(const MessageBoxInfo& box, const std::string& button = {});
+
+  std::optional<Image> Capture() const;
+
+  // WM_CLOSE, then waits for the process to end.
+  bool Close(DWORD timeoutMs = 5000);
+  bool HasExited() const;
+  std::optional<DWORD> ExitCode() const;
+
+ private:
+  bool FindWindowOfProcess(DWORD timeoutMs);
+  void Stop();
+  std::string ReadText(HWND window) const;
+  HWND FindBox() const;
+  MessageBoxInfo ReadBox(HWND box) const;
+  BoxIcon ReadIcon(HWND iconStatic) const;
+
+  LaunchOptions options_;
+  std::string folder_;
+  bool ownsFolder_ = false;
+  std::string error_;
+  UniqueHandle process_;
+  DWORD processId_ = 0;
+  DWORD threadId_ = 0;
+  HWND window_ = nullptr;
+};
+
+}  // namespace pelterwyn::e2e
