@@ -1,0 +1,405 @@
+#include "com/dispatch.h"
+
+#include <new>
+#include <optional>
+#include <stdexcept>
+
+#include "com/module.h"
+#include "com/variant_text.h"
+#include "store/errors.h"
+#include "store/journal_line.h"
+
+namespace standin::com {
+namespace {
+
+using journal::Field;
+
+// What a deferred fill-in hands out: the error last raised on this thread.
+thread_local std::wstring deferredSource;
+thread_local std::wstring deferredDescription;
+
+HRESULT STDAPICALLTYPE FillDeferred(EXCEPINFO* info) {
+  if (!info) return E_POINTER;
+  info->bstrSource = Bstr(deferredSource).Detach();
+  info->bstrDescription = Bstr(deferredDescription).Detach();
+  info->pfnDeferredFillIn = nullptr;
+  return S_OK;
+}
+
+bool SameName(const wchar_t* a, const wchar_t* b) {
+  return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+std::string Pid() { return std::to_string(GetCurrentProcessId()); }
+
+std::string FlagsText(WORD flags) {
+  std::string text;
+  const auto add = [&](const char* name) {
+    if (!text.empty()) text += "|";
+    text += name;
+  };
+  if (flags & DISPATCH_METHOD) add("method");
+  if (flags & DISPATCH_PROPERTYGET) add("get");
+  if (flags & DISPATCH_PROPERTYPUT) add("put");
+  if (flags & DISPATCH_PROPERTYPUTREF) add("putref");
+  if (flags & ~0xF) add(("0x" + std::to_string(flags & ~0xF)).c_str());
+  return text;
+}
+
+bool KindAllowed(const Member& m, WORD flags) {
+  const WORD puts = flags & (kPut | kPutRef);
+  if (puts) {
+    if (flags & (kMethod | kGet)) return false;
+    if (puts == kPut) return (m.kinds & kPut) != 0;
+    if (puts == kPutRef) return (m.kinds & kPutRef) != 0;
+    return false;
+  }
+  if (flags == 0 || (flags & ~(kMethod | kGet))) return false;
+  return ((flags & kMethod) && (m.kinds & kMethod)) || ((flags & kGet) && (m.kinds & kGet));
+}
+
+// An argument as the member sees it: by-reference values read through,
+// omitted arguments recognised, the value coerced to the parameter's type.
+// nullopt: omitted.
+std::optional<Variant> Normalize(const VARIANT& raw, VARTYPE type, HRESULT& hr) {
+  hr = S_OK;
+  const VARIANT* v = &raw;
+  if (V_VT(v) == (VT_BYREF | VT_VARIANT)) {
+    if (!V_VARIANTREF(v)) {
+      hr = DISP_E_TYPEMISMATCH;
+      return std::nullopt;
+    }
+    v = V_VARIANTREF(v);
+  }
+  Variant plain;
+  if (FAILED(VariantCopyInd(&plain.get(), const_cast<VARIANT*>(v)))) {
+    hr = DISP_E_TYPEMISMATCH;
+    return std::nullopt;
+  }
+  if (plain.vt() == VT_ERROR && V_ERROR(&plain.get()) == DISP_E_PARAMNOTFOUND) return std::nullopt;
+  if (type == VT_VARIANT || plain.vt() == type) return plain;
+  Variant coerced;
+  if (FAILED(VariantChangeType(coerced.Receive(), &plain.get(), 0, type))) {
+    hr = DISP_E_TYPEMISMATCH;
+    return std::nullopt;
+  }
+  return coerced;
+}
+
+std::wstring DescriptionOf(const World& world, const DispatchError& error) {
+  return error.description.empty()
+             ? FromUtf8(errors::Describe(ToUtf8(world.ErrorSource()), error.number))
+             : FromUtf8(error.description);
+}
+
+void RaiseInto(EXCEPINFO* info, const std::wstring& source, const std::wstring& description,
+               std::int32_t number, bool deferred) {
+  *info = EXCEPINFO{};
+  // Small positive numbers travel as wCode, as an application error would.
+  if (number > 0 && number <= 0xFFFF) {
+    info->wCode = static_cast<WORD>(number);
+  } else {
+    info->scode = number;
+  }
+  if (deferred) {
+    deferredSource = source;
+    deferredDescription = description;
+    info->pfnDeferredFillIn = &FillDeferred;
+  } else {
+    info->bstrSource = Bstr(source).Detach();
+    info->bstrDescription = Bstr(description).Detach();
+  }
+}
+
+}  // namespace
+
+std::wstring Args::Text(std::size_t i, std::wstring fallback) const {
+  if (!Has(i)) return fallback;
+  const VARIANT& v = At(i);
+  if (V_VT(&v) != VT_BSTR || !V_BSTR(&v)) return L"";
+  return std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
+}
+
+std::int32_t Args::Long(std::size_t i, std::int32_t fallback) const {
+  return Has(i) && V_VT(&At(i)) == VT_I4 ? V_I4(&At(i)) : fallback;
+}
+
+bool Args::Bool(std::size_t i, bool fallback) const {
+  return Has(i) && V_VT(&At(i)) == VT_BOOL ? V_BOOL(&At(i)) != VARIANT_FALSE : fallback;
+}
+
+IDispatch* Args::Object(std::size_t i) const {
+  return Has(i) && V_VT(&At(i)) == VT_DISPATCH ? V_DISPATCH(&At(i)) : nullptr;
+}
+
+DispatchObject::DispatchObject(std::shared_ptr<World> world, std::string type)
+    : world_(std::move(world)), type_(std::move(type)), id_(module::NextObjectId(type_)) {
+  module::AddObject();
+  world_->Journal(journal::Line("created", {{"pid", Pid()}, {"obj", id_}}));
+}
+
+DispatchObject::~DispatchObject() {
+  world_->Journal(journal::Line("released", {{"pid", Pid()}, {"obj", id_}}));
+  module::RemoveObject();
+}
+
+HRESULT DispatchObject::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+    *out = static_cast<IDispatch*>(this);
+  } else if (IsEqualIID(iid, kIidStandinObject)) {
+    *out = static_cast<IStandinObject*>(this);
+  } else {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG DispatchObject::AddRef() { return ++refs_; }
+
+ULONG DispatchObject::Release() {
+  const ULONG left = --refs_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT DispatchObject::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 0;
+  return S_OK;
+}
+
+HRESULT DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+  if (info) *info = nullptr;
+  return DISP_E_BADINDEX;
+}
+
+HRESULT DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (!names || !ids || count == 0) return E_INVALIDARG;
+  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  const Member* member = nullptr;
+  for (const Member& m : Members()) {
+    if (names[0] && SameName(m.name, names[0])) member = &m;
+  }
+  HRESULT hr = S_OK;
+  std::string unknown;
+  if (member) {
+    ids[0] = member->id;
+    for (UINT i = 1; i < count; ++i) {
+      for (std::size_t p = 0; p < member->params.size(); ++p) {
+        if (names[i] && SameName(member->params[p].name, names[i])) ids[i] = static_cast<DISPID>(p);
+      }
+      if (ids[i] == DISPID_UNKNOWN) {
+        hr = DISP_E_UNKNOWNNAME;
+        if (!unknown.empty()) unknown += ",";
+        unknown += names[i] ? ToUtf8(names[i]) : "";
+      }
+    }
+  } else {
+    hr = DISP_E_UNKNOWNNAME;
+  }
+  if (SUCCEEDED(hr)) {
+    resolvedByName_.insert(member->id);
+    return S_OK;
+  }
+  // A failed lookup is a call that never happened: journal it, loudly.
+  std::vector<Field> fields = {{"pid", Pid()},
+                               {"obj", id_},
+                               {"member", names[0] ? ToUtf8(names[0]) : ""},
+                               {"dispid", std::to_string(member ? member->id : DISPID_UNKNOWN)},
+                               {"by", "name"},
+                               {"flags", "lookup"}};
+  if (!unknown.empty()) fields.emplace_back("names", unknown);
+  fields.emplace_back("result", "error");
+  fields.emplace_back("error", std::to_string(static_cast<long>(hr)));
+  fields.emplace_back("desc", "");
+  world_->Journal(journal::Line("call", fields));
+  return hr;
+}
+
+const Member* DispatchObject::Find(DISPID id) const {
+  for (const Member& m : Members()) {
+    if (m.id == id) return &m;
+  }
+  return nullptr;
+}
+
+HRESULT DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                               VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
+  ComPtr<IDispatch> keepAlive = ComPtr<IDispatch>::Share(this);  // a member may drop the last ref
+  const Member* member = Find(id);
+  bool byName = false;
+  if (auto it = resolvedByName_.find(id); it != resolvedByName_.end()) {
+    byName = true;
+    resolvedByName_.erase(it);
+  }
+  const UINT argc = params ? params->cArgs : 0;
+  const UINT namedc = params ? params->cNamedArgs : 0;
+
+  std::vector<Field> fields = {{"pid", Pid()},
+                               {"obj", id_},
+                               {"member", member ? ToUtf8(member->name) : "?"},
+                               {"dispid", std::to_string(id)},
+                               {"by", byName ? "name" : "dispid"},
+                               {"flags", FlagsText(flags)},
+                               {"argc", std::to_string(argc)}};
+  std::string named;
+  for (UINT k = 0; params && params->rgdispidNamedArgs && k < namedc && k < argc; ++k) {
+    if (k) named += ",";
+    named += std::to_string(params->rgdispidNamedArgs[k]);
+  }
+  fields.emplace_back("named", named);
+  // Arguments as received: positional ones in parameter order, then the named ones.
+  if (params && params->rgvarg && namedc <= argc) {
+    std::size_t n = 0;
+    for (UINT p = 0; p < argc - namedc; ++p) {
+      fields.emplace_back("arg" + std::to_string(n++), VariantText(params->rgvarg[argc - 1 - p]));
+    }
+    for (UINT k = 0; k < namedc; ++k) {
+      fields.emplace_back("arg" + std::to_string(n++), VariantText(params->rgvarg[k]));
+    }
+  }
+
+  HRESULT hr = S_OK;
+  std::optional<DispatchError> error;
+  bool deferred = false;
+  Variant value;
+  UINT badArg = 0;
+  bool setArgErr = false;
+  const bool put = (flags & (kPut | kPutRef)) != 0;
+
+  if (!IsEqualIID(iid, IID_NULL)) {
+    hr = DISP_E_UNKNOWNINTERFACE;
+  } else if (!params || (argc && !params->rgvarg) || namedc > argc ||
+             (namedc && !params->rgdispidNamedArgs)) {
+    hr = E_INVALIDARG;
+  } else if (!member || !KindAllowed(*member, flags)) {
+    hr = DISP_E_MEMBERNOTFOUND;
+  }
+
+  std::optional<Args> args;
+  if (SUCCEEDED(hr) && put) {
+    if (namedc == 0) {
+      hr = DISP_E_PARAMNOTOPTIONAL;
+    } else if (namedc != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+      hr = DISP_E_PARAMNOTFOUND;
+      badArg = 0;
+      setArgErr = true;
+    } else if (argc != 1) {
+      hr = DISP_E_BADPARAMCOUNT;
+    } else {
+      args.emplace(1);
+      auto v = Normalize(params->rgvarg[0], member->putType, hr);
+      if (FAILED(hr)) {
+        setArgErr = true;
+      } else if (!v) {
+        hr = DISP_E_PARAMNOTOPTIONAL;
+      } else {
+        args->Set(0, std::move(*v));
+      }
+    }
+  } else if (SUCCEEDED(hr)) {
+    const std::size_t slots = member->params.size();
+    const UINT positional = argc - namedc;
+    if (argc > slots) {
+      hr = DISP_E_BADPARAMCOUNT;
+    } else {
+      std::vector<int> source(slots, -1);  // index into rgvarg, per parameter
+      for (UINT p = 0; p < positional; ++p) source[p] = static_cast<int>(argc - 1 - p);
+      for (UINT k = 0; k < namedc && SUCCEEDED(hr); ++k) {
+        const DISPID slot = params->rgdispidNamedArgs[k];
+        if (slot < static_cast<DISPID>(positional) || slot >= static_cast<DISPID>(slots) ||
+            source[slot] != -1) {
+          hr = DISP_E_PARAMNOTFOUND;
+          badArg = k;
+          setArgErr = true;
+        } else {
+          source[slot] = static_cast<int>(k);
+        }
+      }
+      args.emplace(slots);
+      for (std::size_t s = 0; s < slots && SUCCEEDED(hr); ++s) {
+        if (source[s] >= 0) {
+          auto v = Normalize(params->rgvarg[source[s]], member->params[s].type, hr);
+          if (FAILED(hr)) {
+            badArg = static_cast<UINT>(source[s]);
+            setArgErr = true;
+          } else if (v) {
+            args->Set(s, std::move(*v));
+          }
+        }
+        if (SUCCEEDED(hr) && !args->Has(s) && !member->params[s].optional) {
+          hr = DISP_E_PARAMNOTOPTIONAL;
+        }
+      }
+    }
+  }
+
+  if (SUCCEEDED(hr)) {
+    const auto& problems = world_->Faults().Problems();
+    const store::Fault* fault = nullptr;
+    if (!problems.empty()) {
+      error = DispatchError{errors::kCallFailed, problems.front()};
+    } else {
+      fault = world_->CountCall(type_, ToUtf8(member->name));
+    }
+    if (fault && fault->kind == store::Fault::Kind::Nothing) {
+      if (member->returnsObject && !put) value = Variant::Object(nullptr);
+    } else if (fault) {
+      error = DispatchError{fault->number, fault->description};
+      deferred = fault->kind == store::Fault::Kind::DeferredFail;
+    } else if (!error) {
+      try {
+        Call(*member, put, *args, value);
+      } catch (const DispatchError& e) {
+        error = e;
+      } catch (const std::bad_alloc&) {
+        error = DispatchError{errors::kNotEnoughMemory, ""};
+      } catch (const std::exception& e) {
+        error = DispatchError{errors::kCallFailed, e.what()};
+      }
+    }
+  }
+
+  if (setArgErr && argErr) *argErr = badArg;
+  if (error) {
+    const std::wstring description = DescriptionOf(*world_, *error);
+    if (excepInfo) {
+      RaiseInto(excepInfo, world_->ErrorSource(), description, error->number, deferred);
+    }
+    fields.emplace_back("result", "error");
+    fields.emplace_back("error", std::to_string(error->number));
+    fields.emplace_back("desc", ToUtf8(description));
+    hr = DISP_E_EXCEPTION;
+  } else if (FAILED(hr)) {
+    fields.emplace_back("result", "error");
+    fields.emplace_back("error", std::to_string(static_cast<long>(hr)));
+    fields.emplace_back("desc", "");
+  } else {
+    fields.emplace_back("result", "ok");
+    fields.emplace_back("ret", VariantText(value.get()));
+    if (result) value.MoveTo(result);
+  }
+  world_->Journal(journal::Line("call", fields));
+  return hr;
+}
+
+HRESULT DispatchObject::GetJournalId(BSTR* id) {
+  if (!id) return E_POINTER;
+  *id = Bstr(FromUtf8(id_)).Detach();
+  return S_OK;
+}
+
+HRESULT DispatchObject::GetFolderPath(BSTR* path) {
+  if (path) *path = nullptr;
+  return E_NOTIMPL;
+}
+
+Variant DispatchObject::Give(DispatchObject* created) {
+  return Variant::Object(static_cast<IDispatch*>(created));
+}
+
+}  // namespace standin::com

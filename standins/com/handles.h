@@ -1,0 +1,230 @@
+#pragma once
+
+#include <oleauto.h>
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+// The owning wrappers of the stand-ins: one per resource kind. Nothing else
+// in the stand-ins calls Release, SysFreeString, VariantClear,
+// SafeArrayDestroy, RegCloseKey or CloseHandle.
+namespace standin::com {
+
+template <class T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ComPtr(std::nullptr_t) {}
+  // Takes over a reference the caller owns.
+  static ComPtr Attach(T* p) {
+    ComPtr c;
+    c.p_ = p;
+    return c;
+  }
+  // Adds a reference of its own.
+  static ComPtr Share(T* p) {
+    if (p) p->AddRef();
+    return Attach(p);
+  }
+  ComPtr(const ComPtr& o) : p_(o.p_) {
+    if (p_) p_->AddRef();
+  }
+  ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  ComPtr& operator=(ComPtr o) noexcept {
+    std::swap(p_, o.p_);
+    return *this;
+  }
+  ~ComPtr() {
+    if (p_) p_->Release();
+  }
+
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  // For out parameters: releases what is held first.
+  T** Receive() {
+    *this = nullptr;
+    return &p_;
+  }
+  // Gives the reference to the caller.
+  T* Detach() { return std::exchange(p_, nullptr); }
+
+  template <class U>
+  ComPtr<U> As(REFIID iid) const {
+    ComPtr<U> other;
+    if (p_) p_->QueryInterface(iid, reinterpret_cast<void**>(other.Receive()));
+    return other;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class Bstr {
+ public:
+  Bstr() = default;
+  explicit Bstr(std::wstring_view text)
+      : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  static Bstr Attach(BSTR b) {
+    Bstr s;
+    s.b_ = b;
+    return s;
+  }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
+  Bstr& operator=(Bstr&& o) noexcept {
+    std::swap(b_, o.b_);
+    return *this;
+  }
+  ~Bstr() { SysFreeString(b_); }
+
+  BSTR get() const { return b_; }
+  BSTR* Receive() {
+    SysFreeString(std::exchange(b_, nullptr));
+    return &b_;
+  }
+  BSTR Detach() { return std::exchange(b_, nullptr); }
+  std::wstring_view view() const { return b_ ? std::wstring_view(b_, SysStringLen(b_)) : L""; }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
+class Variant {
+ public:
+  Variant() { VariantInit(&v_); }
+  Variant(const Variant& o) : Variant() { VariantCopy(&v_, const_cast<VARIANT*>(&o.v_)); }
+  Variant(Variant&& o) noexcept : Variant() { std::swap(v_, o.v_); }
+  Variant& operator=(Variant o) noexcept {
+    std::swap(v_, o.v_);
+    return *this;
+  }
+  ~Variant() { VariantClear(&v_); }
+
+  static Variant Copy(const VARIANT& from) {
+    Variant v;
+    VariantCopy(&v.v_, const_cast<VARIANT*>(&from));
+    return v;
+  }
+  static Variant Text(std::wstring_view text) {
+    Variant v;
+    V_VT(&v.v_) = VT_BSTR;
+    V_BSTR(&v.v_) = Bstr(text).Detach();
+    return v;
+  }
+  static Variant Long(LONG value) {
+    Variant v;
+    V_VT(&v.v_) = VT_I4;
+    V_I4(&v.v_) = value;
+    return v;
+  }
+  static Variant Bool(bool value) {
+    Variant v;
+    V_VT(&v.v_) = VT_BOOL;
+    V_BOOL(&v.v_) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+  }
+  static Variant Error(SCODE code) {
+    Variant v;
+    V_VT(&v.v_) = VT_ERROR;
+    V_ERROR(&v.v_) = code;
+    return v;
+  }
+  // Takes over the reference; a null pointer gives a null object reference.
+  static Variant Object(IDispatch* owned) {
+    Variant v;
+    V_VT(&v.v_) = VT_DISPATCH;
+    V_DISPATCH(&v.v_) = owned;
+    return v;
+  }
+  // Takes over the array.
+  static Variant Array(SAFEARRAY* owned, VARTYPE elementType) {
+    Variant v;
+    V_VT(&v.v_) = static_cast<VARTYPE>(VT_ARRAY | elementType);
+    V_ARRAY(&v.v_) = owned;
+    return v;
+  }
+
+  VARIANT& get() { return v_; }
+  const VARIANT& get() const { return v_; }
+  VARTYPE vt() const { return V_VT(&v_); }
+  VARIANT* Receive() {
+    VariantClear(&v_);
+    return &v_;
+  }
+  // Moves the value into a VARIANT the caller owns (cleared first).
+  void MoveTo(VARIANT* target) {
+    VariantClear(target);
+    *target = v_;
+    VariantInit(&v_);
+  }
+
+ private:
+  VARIANT v_;
+};
+
+class SafeArray {
+ public:
+  SafeArray() = default;
+  explicit SafeArray(SAFEARRAY* owned) : a_(owned) {}
+  SafeArray(const SafeArray&) = delete;
+  SafeArray& operator=(const SafeArray&) = delete;
+  SafeArray(SafeArray&& o) noexcept : a_(std::exchange(o.a_, nullptr)) {}
+  ~SafeArray() {
+    if (a_) SafeArrayDestroy(a_);
+  }
+  SAFEARRAY* get() const { return a_; }
+  SAFEARRAY* Detach() { return std::exchange(a_, nullptr); }
+
+ private:
+  SAFEARRAY* a_ = nullptr;
+};
+
+class RegKey {
+ public:
+  RegKey() = default;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  RegKey(RegKey&& o) noexcept : k_(std::exchange(o.k_, nullptr)) {}
+  ~RegKey() {
+    if (k_) RegCloseKey(k_);
+  }
+  HKEY get() const { return k_; }
+  HKEY* Receive() {
+    if (k_) RegCloseKey(std::exchange(k_, nullptr));
+    return &k_;
+  }
+
+ private:
+  HKEY k_ = nullptr;
+};
+
+class FileHandle {
+ public:
+  FileHandle() = default;
+  explicit FileHandle(HANDLE owned) : h_(owned) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  FileHandle(FileHandle&& o) noexcept : h_(std::exchange(o.h_, INVALID_HANDLE_VALUE)) {}
+  FileHandle& operator=(FileHandle&& o) noexcept {
+    std::swap(h_, o.h_);
+    return *this;
+  }
+  ~FileHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// UTF-16 at the COM boundary, UTF-8 inside the store.
+std::string ToUtf8(std::wstring_view text);
+std::wstring FromUtf8(std::string_view text);
+
+}  // namespace standin::com
