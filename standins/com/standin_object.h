@@ -1,7 +1,8 @@
 #pragma once
 
-#include <unknwn.h>
 #include <windows.h>
+
+#include <unknwn.h>
 
 // A private interface every stand-in object answers, so that one stand-in can
 // recognise another across DLLs: the table takes a Messages object and reads

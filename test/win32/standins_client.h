@@ -2,8 +2,9 @@
 
 // A late-bound client for the stand-in servers' tests: calls by DISPID or by
 // name, with positional and named arguments, and keeps what EXCEPINFO said.
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <gtest/gtest.h>
 
