@@ -84,6 +84,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "demo: cannot save the screenshot\n");
     return 1;
   }
-  std::printf("Screenshot: %s\n", args["--screenshot"].c_str());
   return app.Close() ? 0 : 1;
 }
