@@ -187,7 +187,7 @@ Variant MapiTable::ColumnsValue() const {
   if (!array.get()) com::Fail(errors::kNotEnoughMemory);
   for (LONG i = 0; i < static_cast<LONG>(columns_.size()); ++i) {
     Variant tag = Variant::Long(columns_[i]);
-    SafeArrayPutElement(array.get(), &i, &tag.get());
+    if (FAILED(SafeArrayPutElement(array.get(), &i, &tag.get()))) com::Fail(errors::kCallFailed);
   }
   return Variant::Array(array.Detach(), VT_VARIANT);
 }
@@ -209,7 +209,7 @@ Variant MapiTable::Row() {
   if (!array.get()) com::Fail(errors::kNotEnoughMemory);
   for (LONG c = 0; c < static_cast<LONG>(columns_.size()); ++c) {
     Variant value = PropertyValue(rows_[position_], columns_[c]);
-    SafeArrayPutElement(array.get(), &c, &value.get());
+    if (FAILED(SafeArrayPutElement(array.get(), &c, &value.get()))) com::Fail(errors::kCallFailed);
   }
   ++position_;
   return Variant::Array(array.Detach(), VT_VARIANT);
@@ -230,9 +230,11 @@ Variant MapiTable::Rows(std::int32_t wanted) {
   if (!array.get()) com::Fail(errors::kNotEnoughMemory);
   for (std::size_t r = 0; r < count; ++r) {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
-      LONG index[2] = {static_cast<LONG>(c), static_cast<LONG>(r)};  // rightmost dimension first
+      LONG index[2] = {static_cast<LONG>(r), static_cast<LONG>(c)};  // in dimension order
       Variant value = PropertyValue(rows_[position_ + r], columns_[c]);
-      SafeArrayPutElement(array.get(), index, &value.get());
+      if (FAILED(SafeArrayPutElement(array.get(), index, &value.get()))) {
+        com::Fail(errors::kCallFailed);
+      }
     }
   }
   position_ += count;
