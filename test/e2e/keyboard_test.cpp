@@ -1,0 +1,135 @@
+// The window under real keys: tab order, access keys, the default button,
+// Enter in the result box, and a result box without the edit control's limit.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "e2e/driver/app.h"
+
+namespace pelterwyn::e2e {
+namespace {
+
+std::string NameOf(std::optional<ControlId> id) {
+  return id ? std::string(Spec(*id).name) : std::string("(none of the controls)");
+}
+
+class KeyboardTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(app.Start()) << app.Error(); }
+
+  // Input arrives after sent messages: poll for the focus a key should give.
+  void ExpectFocusAfter(WORD vk, Keys keys, ControlId expected) {
+    ASSERT_TRUE(app.PressKey(vk, keys));
+    WaitUntil([&] { return app.Focus() == expected; }, 2000);
+    EXPECT_EQ(NameOf(app.Focus()), Spec(expected).name);
+  }
+
+  App app;
+};
+
+TEST_F(KeyboardTest, TabVisitsTheVisibleControlsInTabOrderOnly) {
+  ASSERT_EQ(app.Focus(), ControlId::txtServer);
+  for (ControlId next : {ControlId::txtAlias, ControlId::chkLoad, ControlId::cmdLogon,
+                         ControlId::txtResult, ControlId::txtServer, ControlId::txtAlias}) {
+    ExpectFocusAfter(VK_TAB, {}, next);
+  }
+  for (ControlId previous : {ControlId::txtServer, ControlId::txtResult, ControlId::cmdLogon}) {
+    ExpectFocusAfter(VK_TAB, {.shift = true}, previous);
+  }
+}
+
+TEST_F(KeyboardTest, AltEAndAltAPutTheFocusIntoTheirFields) {
+  ExpectFocusAfter('A', {.alt = true}, ControlId::txtAlias);
+  ExpectFocusAfter('E', {.alt = true}, ControlId::txtServer);
+  // From the result box, which takes most keys itself.
+  app.Click(ControlId::cmdLogon);  // nothing typed: answered by a box
+  const auto box = app.WaitForBox();
+  ASSERT_TRUE(box.has_value());
+  ASSERT_TRUE(app.Dismiss(*box));
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(app.PressKey(VK_TAB));
+  WaitUntil([&] { return app.Focus() == ControlId::txtResult; }, 2000);
+  ASSERT_EQ(app.Focus(), ControlId::txtResult);
+  ExpectFocusAfter('A', {.alt = true}, ControlId::txtAlias);
+  EXPECT_EQ(app.Text(ControlId::txtResult), "");
+  EXPECT_EQ(app.Text(ControlId::txtAlias), "");
+}
+
+TEST_F(KeyboardTest, EnterInTheInputFieldsAndTheCheckBoxRunsTheLogonTest) {
+  struct Case {
+    std::vector<WORD> keysToReach;
+    ControlId focus;
+  };
+  const Case cases[] = {{{}, ControlId::txtServer},
+                        {{VK_TAB}, ControlId::txtAlias},
+                        {{VK_TAB, VK_TAB}, ControlId::chkLoad}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(Spec(c.focus).name));
+    // The failed input check puts the focus back into the server field.
+    ASSERT_EQ(app.Focus(), ControlId::txtServer);
+    for (WORD vk : c.keysToReach) ASSERT_TRUE(app.PressKey(vk));
+    WaitUntil([&] { return app.Focus() == c.focus; }, 2000);
+    ASSERT_EQ(app.Focus(), c.focus);
+    ASSERT_TRUE(app.PressKey(VK_RETURN));
+    const auto box = app.WaitForBox();
+    ASSERT_TRUE(box.has_value()) << "Enter did not press Logon";
+    EXPECT_EQ(box->caption, "Pelterwyn");
+    EXPECT_EQ(box->text, "You must enter the Server name!");
+    EXPECT_EQ(box->icon, BoxIcon::Stop) << IconName(box->icon);
+    ASSERT_TRUE(app.Dismiss(*box));
+    EXPECT_EQ(app.CheckState(ControlId::chkLoad), BST_UNCHECKED) << "Enter is not Space";
+  }
+}
+
+TEST_F(KeyboardTest, EnterInTheResultBoxInsertsALineBreak) {
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(app.PressKey(VK_TAB));
+  WaitUntil([&] { return app.Focus() == ControlId::txtResult; }, 2000);
+  ASSERT_EQ(app.Focus(), ControlId::txtResult);
+  ASSERT_TRUE(app.TypeKeys("a"));
+  ASSERT_TRUE(app.PressKey(VK_RETURN));
+  ASSERT_TRUE(app.TypeKeys("b"));
+  WaitUntil([&] { return app.Text(ControlId::txtResult) == "a\r\nb"; }, 2000);
+  EXPECT_EQ(app.Text(ControlId::txtResult), "a\r\nb");
+  EXPECT_FALSE(app.CurrentBox().has_value());
+  EXPECT_EQ(app.Focus(), ControlId::txtResult);
+}
+
+TEST_F(KeyboardTest, AClickWhileABoxIsUpStartsNoSecondRun) {
+  app.Click(ControlId::cmdLogon);
+  const auto first = app.WaitForBox();
+  ASSERT_TRUE(first.has_value());
+  app.Click(ControlId::cmdLogon);
+  ASSERT_EQ(app.WaitSettled(5000), Settled::Box);
+  const auto still = app.CurrentBox();
+  ASSERT_TRUE(still.has_value());
+  EXPECT_EQ(still->window, first->window) << "a second run put up its own box";
+  ASSERT_TRUE(app.Dismiss(*first));
+  EXPECT_EQ(app.WaitSettled(5000), Settled::Idle) << "the ignored click ran afterwards";
+}
+
+TEST_F(KeyboardTest, TheResultBoxTakesMoreThanThirtyThousandCharacters) {
+  // Typing and the trace's appends both stop at an edit control's limit;
+  // setting the whole text does not.
+  const std::string filler(35000, 'x');
+  app.SetText(ControlId::txtResult, filler);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(app.Control(ControlId::txtResult), EM_SETSEL, filler.size(), filler.size(),
+                      SMTO_NORMAL, 5000, &ignored);
+  app.Type(ControlId::txtResult, "yz");
+  const std::string typed = app.Text(ControlId::txtResult);
+  EXPECT_EQ(typed.size(), filler.size() + 2);
+  EXPECT_TRUE(typed == filler + "yz") << "ends with " << typed.substr(typed.size() - 10);
+
+  // A Logon run appends its trace lines below.
+  app.Type(ControlId::txtServer, "EXCHANGE1");
+  app.Type(ControlId::txtAlias, "jsmith");
+  app.Click(ControlId::cmdLogon);
+  ASSERT_EQ(app.WaitSettled(60000), Settled::Idle);
+  const std::string result = app.Text(ControlId::txtResult);
+  ASSERT_GT(result.size(), filler.size() + 2 + 5);
+  EXPECT_TRUE(result.substr(0, filler.size() + 2) == filler + "yz");
+  EXPECT_EQ(result.substr(filler.size() + 2, 4), "CDO=");
+  EXPECT_EQ(result.substr(result.size() - 2), "\r\n");
+}
+
+}  // namespace
+}  // namespace pelterwyn::e2e
