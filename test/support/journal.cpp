@@ -197,7 +197,7 @@ Journal Journal::Parse(std::string_view text) {
 std::vector<JournalEvent> Journal::Calls(std::string_view member) const {
   std::vector<JournalEvent> calls;
   for (const JournalEvent& e : events_) {
-    if (e.kind == JournalEvent::Kind::Call && SameNoCase(e.member, member)) calls.push_back(e);
+    if (e.IsInvocation() && SameNoCase(e.member, member)) calls.push_back(e);
   }
   return calls;
 }
@@ -205,7 +205,7 @@ std::vector<JournalEvent> Journal::Calls(std::string_view member) const {
 std::vector<JournalEvent> Journal::Calls(std::string_view type, std::string_view member) const {
   std::vector<JournalEvent> calls;
   for (const JournalEvent& e : events_) {
-    if (e.Is(type, member)) calls.push_back(e);
+    if (e.IsInvocation() && e.Is(type, member)) calls.push_back(e);
   }
   return calls;
 }
@@ -213,9 +213,17 @@ std::vector<JournalEvent> Journal::Calls(std::string_view type, std::string_view
 std::vector<std::string> Journal::CallSequence() const {
   std::vector<std::string> sequence;
   for (const JournalEvent& e : events_) {
-    if (e.kind == JournalEvent::Kind::Call) sequence.push_back(e.type + "." + e.member);
+    if (e.IsInvocation()) sequence.push_back(e.type + "." + e.member);
   }
   return sequence;
+}
+
+std::vector<JournalEvent> Journal::FailedLookups() const {
+  std::vector<JournalEvent> lookups;
+  for (const JournalEvent& e : events_) {
+    if (e.kind == JournalEvent::Kind::Call && e.flags == "lookup") lookups.push_back(e);
+  }
+  return lookups;
 }
 
 std::vector<std::string> Journal::Created() const {

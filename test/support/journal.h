@@ -44,6 +44,8 @@ struct JournalEvent {
   std::string line;  // the line as written, for messages
 
   bool Is(std::string_view type, std::string_view member) const;
+  // A call that reached Invoke (not a failed name lookup).
+  bool IsInvocation() const { return kind == Kind::Call && flags != "lookup"; }
 };
 
 class Journal {
@@ -53,10 +55,12 @@ class Journal {
   static Journal Parse(std::string_view text);
 
   const std::vector<JournalEvent>& Events() const { return events_; }
-  // Calls of a member (without regard to case), optionally of one object type.
+  // Invocations of a member (without regard to case), optionally of one object type.
   std::vector<JournalEvent> Calls(std::string_view member) const;
   std::vector<JournalEvent> Calls(std::string_view type, std::string_view member) const;
-  // Member names of the calls in order, "Type.Member".
+  // GetIDsOfNames calls that named an unknown member or parameter.
+  std::vector<JournalEvent> FailedLookups() const;
+  // The invocations in order, as "Type.Member".
   std::vector<std::string> CallSequence() const;
   std::vector<std::string> Created() const;
   std::vector<std::string> Released() const;
