@@ -32,6 +32,10 @@ register_standins() {
   local reg="$build/standins/standins.reg"
   [[ -f $reg ]] || return 0
   WINEPREFIX=$prefix wine reg import "$(winepath_of "$reg")" >/dev/null 2>&1
+  # Otherwise Wine answers every load of a mapi32.dll, the stand-in's beside
+  # cdo.dll included, with its own built-in one, as Windows would not.
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\DllOverrides' /v mapi32 /t REG_SZ \
+    /d native,builtin /f >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
 }
 
