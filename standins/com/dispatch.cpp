@@ -1,5 +1,6 @@
 #include "com/dispatch.h"
 
+#include <mutex>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -14,14 +15,25 @@ namespace {
 
 using journal::Field;
 
-// What a deferred fill-in hands out: the error last raised on this thread.
-thread_local std::wstring deferredSource;
-thread_local std::wstring deferredDescription;
+// What a deferred fill-in hands out: the error last raised with one. Not
+// thread_local: a DLL that COM unloads must leave no per-thread destructors.
+struct Deferred {
+  std::mutex mutex;
+  std::wstring source;
+  std::wstring description;
+};
+
+Deferred& LastDeferred() {
+  static Deferred deferred;
+  return deferred;
+}
 
 HRESULT STDAPICALLTYPE FillDeferred(EXCEPINFO* info) {
   if (!info) return E_POINTER;
-  info->bstrSource = Bstr(deferredSource).Detach();
-  info->bstrDescription = Bstr(deferredDescription).Detach();
+  Deferred& d = LastDeferred();
+  std::lock_guard lock(d.mutex);
+  info->bstrSource = Bstr(d.source).Detach();
+  info->bstrDescription = Bstr(d.description).Detach();
   info->pfnDeferredFillIn = nullptr;
   return S_OK;
 }
@@ -102,8 +114,10 @@ void RaiseInto(EXCEPINFO* info, const std::wstring& source, const std::wstring& 
     info->scode = number;
   }
   if (deferred) {
-    deferredSource = source;
-    deferredDescription = description;
+    Deferred& d = LastDeferred();
+    std::lock_guard lock(d.mutex);
+    d.source = source;
+    d.description = description;
     info->pfnDeferredFillIn = &FillDeferred;
   } else {
     info->bstrSource = Bstr(source).Detach();
