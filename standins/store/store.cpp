@@ -1,6 +1,7 @@
 #include "store/store.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 #include "store/errors.h"
@@ -54,17 +55,20 @@ std::string DomainOf(std::string_view address) {
                                       : std::string(address.substr(at + 1));
 }
 
+// Names that sort in the order messages were written, within a process at least.
 std::string FileStem(std::chrono::system_clock::time_point now) {
   using namespace std::chrono;
-  const auto secondsSinceEpoch = floor<seconds>(now);
-  const auto day = floor<days>(secondsSinceEpoch);
+  static std::atomic<unsigned> sequence{0};
+  const auto ms = floor<milliseconds>(now);
+  const auto day = floor<days>(ms);
   const year_month_day ymd{day};
-  const hh_mm_ss hms{secondsSinceEpoch - day};
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%04d%02u%02u-%02d%02d%02d", static_cast<int>(ymd.year()),
-                static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()),
-                static_cast<int>(hms.seconds().count()));
+  const hh_mm_ss hms{ms - day};
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%04d%02u%02u-%02d%02d%02d-%03d-%06u",
+                static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+                static_cast<unsigned>(ymd.day()), static_cast<int>(hms.hours().count()),
+                static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count()),
+                static_cast<int>(hms.subseconds().count()), (++sequence) % 1000000u);
   return buffer;
 }
 

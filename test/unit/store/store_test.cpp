@@ -321,6 +321,17 @@ TEST_F(StoreTest, SendDeliversOnlyInsideTheStoreAndOncePerMailbox) {
   EXPECT_EQ(CountMessages(Folder("jsmith", "Inbox")), before + 1);
   EXPECT_FALSE(fs::exists(Folder("pelttest", "Sent Items")));
 
+  // Files sort in the order they were written, even within one millisecond.
+  const auto now = system_clock::now();
+  for (const char* subject : {"first", "second", "third"}) {
+    m.subject = subject;
+    ASSERT_EQ(store().Send(m, false, now).error, 0);
+  }
+  const auto files = MessageFiles(Folder("jsmith", "Inbox"));
+  ASSERT_GE(files.size(), 3u);
+  EXPECT_EQ(ReadSummary(files[files.size() - 3])->subject, "first");
+  EXPECT_EQ(ReadSummary(files.back())->subject, "third");
+
   m.recipients.clear();
   EXPECT_EQ(store().Send(m, true, system_clock::now()).error, errors::kInvalidParameter);
   EXPECT_FALSE(fs::exists(Folder("pelttest", "Sent Items")));
