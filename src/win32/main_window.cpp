@@ -85,6 +85,18 @@ void AdjustFrame(RECT* rect, HWND window, int dpi) {
   }
 }
 
+// The controls are laid out from the table, not from a template: the dialog
+// manager must leave their size and place to WM_DPICHANGED below.
+void KeepLayoutOnDpiChange(HWND dialog) {
+  using SetBehaviorFn =
+      BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
+  static const auto setBehavior = User32Function<SetBehaviorFn>("SetDialogDpiChangeBehavior");
+  if (!setBehavior) return;
+  const auto keep =
+      static_cast<DIALOG_DPI_CHANGE_BEHAVIORS>(DDC_DISABLE_RESIZE | DDC_DISABLE_CONTROL_RELAYOUT);
+  setBehavior(dialog, keep, keep);
+}
+
 void PaintNow(HWND window) {
   RedrawWindow(window, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -158,6 +170,7 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       BuildControls();
       AddSystemMenuEntries();
+      KeepLayoutOnDpiChange(dialog_.get());
       Layout(WindowDpi(dialog_.get()));
       // Focus goes to the first control in tab order that takes it.
       return TRUE;
