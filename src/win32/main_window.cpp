@@ -195,11 +195,10 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
           return FALSE;
       }
     case WM_DPICHANGED: {
+      // Stay where the system moved the window, on its new monitor.
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(dialog_.get(), nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
       ApplyFont();
-      Layout(HIWORD(wParam));
+      Layout(HIWORD(wParam), POINT{suggested->left, suggested->top});
       return TRUE;
     }
     case WM_CLOSE:
@@ -271,7 +270,7 @@ void MainWindow::ApplyFont() {
   }
 }
 
-void MainWindow::Layout(int dpi) {
+void MainWindow::Layout(int dpi, std::optional<POINT> topLeft) {
   const TwipsSize size =
       revealed_ ? FullClientSizeTwips() : TwipsSize{kClientWidthTwips, kClientHeightTwips};
   const PixelRect client = ToPixels(0, 0, size.width, size.height, dpi);
@@ -284,13 +283,16 @@ void MainWindow::Layout(int dpi) {
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
 
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(dialog_.get(), MONITOR_DEFAULTTONEAREST), &monitor);
-  const RECT& work = monitor.rcWork;
-  const int x = work.left + std::max(0L, (work.right - work.left - width) / 2);
-  const int y = work.top + std::max(0L, (work.bottom - work.top - height) / 2);
-  SetWindowPos(dialog_.get(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!topLeft) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(dialog_.get(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    topLeft = POINT{work.left + std::max(0L, (work.right - work.left - width) / 2),
+                    work.top + std::max(0L, (work.bottom - work.top - height) / 2)};
+  }
+  SetWindowPos(dialog_.get(), nullptr, topLeft->x, topLeft->y, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(dialog_.get(), nullptr, TRUE);
 }
 

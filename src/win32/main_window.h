@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -50,8 +51,9 @@ class MainWindow final : public Window {
 
   void BuildControls();
   void AddSystemMenuEntries();
-  // Sizes the client area and every control for dpi and centres the window.
-  void Layout(int dpi);
+  // Sizes the client area and every control for dpi; centres the window
+  // unless told where it goes.
+  void Layout(int dpi, std::optional<POINT> topLeft = std::nullopt);
   void ApplyFont();
   HWND Control(ControlId id) const;
 
