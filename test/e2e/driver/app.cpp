@@ -315,7 +315,11 @@ void App::Type(ControlId id, const std::string& text) {
 
 void App::Click(ControlId id) { SendNotifyMessageW(Control(id), BM_CLICK, 0, 0); }
 
-void App::SysCommand(unsigned command) { PostMessageW(window_, WM_SYSCOMMAND, command, 0); }
+void App::SysCommand(unsigned command) {
+  // Queued with the sent messages, not the posted ones: a WM_NULL sent after
+  // it is answered only once it has been handled (or its box is up).
+  SendNotifyMessageW(window_, WM_SYSCOMMAND, command, 0);
+}
 
 bool App::BringToFront() {
   if (GetForegroundWindow() == window_) return true;

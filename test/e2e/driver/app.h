@@ -81,8 +81,9 @@ class App {
   std::optional<ControlId> Focus() const;
   std::string Caption() const;
 
-  // Acting. Each returns once the tool has taken the input in, except Click
-  // and SysCommand, which return at once: wait with WaitSettled or WaitForBox.
+  // Acting. Text and typing return once the tool has taken them in. Click and
+  // SysCommand return at once; WaitSettled or WaitForBox then wait for them.
+  // Keys are taken only after sent messages: poll for what they should do.
   void SetText(ControlId id, const std::string& text);
   void Type(ControlId id, const std::string& text);  // WM_CHAR to the control
   void Click(ControlId id);

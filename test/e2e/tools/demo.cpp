@@ -53,6 +53,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "demo: cannot press keys in the window\n");
     return 1;
   }
+  // Keys are taken after sent messages: see the run begin before waiting for its end.
+  if (!WaitUntil(
+          [&] { return !app.Text(ControlId::txtResult).empty() || app.CurrentBox().has_value(); },
+          timeoutMs)) {
+    std::fprintf(stderr, "demo: Enter started no run\n");
+    return 1;
+  }
   // Answer any box the run shows, and wait for it to end.
   for (;;) {
     const Settled settled = app.WaitSettled(timeoutMs);
