@@ -31,7 +31,19 @@ std::string SystemMessageText(HRESULT hr) {
   std::string text(buffer.data(), n);
   const auto end = text.find_last_not_of(" \t\r\n");
   text.erase(end == std::string::npos ? 0 : end + 1);
-  return text;
+  if (!text.empty()) return text;
+  // A missing or unregistered library is what this tool reports most; some
+  // systems (Wine among them) have no text for these codes.
+  switch (hr) {
+    case CO_E_CLASSSTRING:
+      return "Invalid class string";
+    case REGDB_E_CLASSNOTREG:
+      return "Class not registered";
+    case DISP_E_UNKNOWNNAME:
+      return "Unknown name.";
+    default:
+      return text;
+  }
 }
 
 Bstr::Bstr(std::string_view text) {

@@ -670,7 +670,7 @@ TEST_F(DispatchTest, FailedCallsCarryTheHResultAndItsText) {
   auto inbox = std::move(*session->Inbox(err_));
   EXPECT_EQ(inbox->Folders("In Process", err_), std::nullopt);
   EXPECT_EQ(err_.Number(), -2147352570);  // DISP_E_UNKNOWNNAME
-  EXPECT_EQ(err_.Description(), SystemText("Unknown name.", ""));
+  EXPECT_EQ(err_.Description(), std::string("Unknown name."));
   EXPECT_EQ(world_.calls.size(), 2u);  // Logoff and Inbox: Folders never got invoked
 }
 
@@ -765,7 +765,7 @@ TEST_F(DispatchTest, CreationFailureIsAnErrorAndNoObjectIsNot) {
   DispatchMailFactory unknown("Pelterwyn.NoSuchClass", "Pelterwyn.NoSuchClass");
   EXPECT_EQ(unknown.CreateSession(Binding::ByDispid, err_), std::nullopt);
   EXPECT_EQ(err_.Number(), -2147221005);  // CO_E_CLASSSTRING
-  EXPECT_EQ(err_.Description(), SystemText("Invalid class string", ""));
+  EXPECT_EQ(err_.Description(), std::string("Invalid class string"));
   err_.Clear();
   EXPECT_EQ(unknown.CreateTable(err_), std::nullopt);
   EXPECT_EQ(err_.Number(), -2147221005);
@@ -774,7 +774,7 @@ TEST_F(DispatchTest, CreationFailureIsAnErrorAndNoObjectIsNot) {
   DispatchMailFactory unregistered(kUnregisteredProgId, kUnregisteredProgId);
   EXPECT_EQ(unregistered.CreateSession(Binding::ByName, err_), std::nullopt);
   EXPECT_EQ(err_.Number(), -2147221164);  // REGDB_E_CLASSNOTREG
-  EXPECT_EQ(err_.Description(), SystemText("Class not registered", ""));
+  EXPECT_EQ(err_.Description(), std::string("Class not registered"));
 
   err_.Clear();
   DispatchMailFactory nothing(kNothingProgId, kNothingProgId);
