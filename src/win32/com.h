@@ -175,14 +175,15 @@ class Variant {
 
 static_assert(sizeof(Variant) == sizeof(VARIANT));
 
-// Initialises COM on the calling thread for the object's lifetime.
+// Initialises COM (and OLE, for the window) on the calling thread, a
+// single-threaded apartment, for the object's lifetime.
 class ComApartment {
  public:
-  ComApartment() : hr_(CoInitialize(nullptr)) {}
+  ComApartment() : hr_(OleInitialize(nullptr)) {}
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
   ~ComApartment() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
+    if (SUCCEEDED(hr_)) OleUninitialize();
   }
   [[nodiscard]] HRESULT Result() const { return hr_; }
 

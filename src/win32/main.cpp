@@ -2,33 +2,18 @@
 // tool does no start-up work of its own.
 #include <windows.h>
 
-#include <ole2.h>
-
 #include "console/form.h"
 #include "tests/context.h"
+#include "win32/com.h"
 #include "win32/dispatch_mail.h"
 #include "win32/main_window.h"
 #include "win32/platform_win32.h"
 #include "win32/registry_win32.h"
 #include "win32/version_win32.h"
 
-namespace {
-
-struct OleSession {
-  OleSession() : ok(SUCCEEDED(OleInitialize(nullptr))) {}
-  ~OleSession() {
-    if (ok) OleUninitialize();
-  }
-  OleSession(const OleSession&) = delete;
-  OleSession& operator=(const OleSession&) = delete;
-  bool ok;
-};
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace pelterwyn;
-  const OleSession ole;
+  const win32::ComApartment apartment;
 
   win32::Win32Registry registry;
   win32::Win32Versions versions;
