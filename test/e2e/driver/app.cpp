@@ -436,6 +436,11 @@ MessageBoxInfo App::ReadBox(HWND window) const {
 
 BoxIcon App::ReadIcon(HWND iconStatic) const {
   if (!iconStatic || !(GetWindowLongW(iconStatic, GWL_STYLE) & WS_VISIBLE)) return BoxIcon::None;
+  // Wine leaves the icon's place shown, empty, under the text of a box without one.
+  DWORD_PTR held = 0;
+  if (SendMessageTimeoutW(iconStatic, STM_GETICON, 0, 0, SMTO_NORMAL, 5000, &held) && !held) {
+    return BoxIcon::None;
+  }
   // Icon handles are private to each process under Wine: compare what is drawn
   // with the system icons drawn here.
   struct Candidate {
