@@ -6,6 +6,7 @@
 #include "console/about.h"
 #include "console/form.h"
 #include "res/resource.h"
+#include "win32/com.h"
 #include "win32/control_ids.h"
 
 namespace pelterwyn::win32 {
@@ -15,15 +16,6 @@ namespace {
 constexpr const char* kCaption = "Pelterwyn";
 constexpr DWORD kDialogStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT;
-
-std::wstring Widen(std::string_view text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 void AppendWide(std::vector<WORD>& block, std::string_view text) {
   for (wchar_t c : Widen(text)) block.push_back(static_cast<WORD>(c));
