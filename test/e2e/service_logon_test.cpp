@@ -3,6 +3,8 @@
 // with the journal showing what the sequence asked of CDO.
 #include <gtest/gtest.h>
 
+#include "support/messaging_texts.h"
+
 #include <filesystem>
 #include <functional>
 
@@ -19,19 +21,10 @@ constexpr const char* kCdoVersionLine = "Logon: CDO Version: 6.5.8353.0";
 constexpr const char* kInstalled = "Logon: messaging subsystem installed.";
 constexpr const char* kLoggedOn = "Logon: created session using dynamic profile EXCHANGE1 jsmith";
 constexpr const char* kInboxOpened = "Logon: successfully retrieved Inbox.";
-constexpr const char* kNoSubsystem =
-    "Logon: fatal error - no messaging subsystem. Service requires Outlook 98 or above, or "
-    "Exchange 5.5 SP3 or above.";
-constexpr const char* kOutlook97 =
-    "Logon: fatal error - Outlook 97 installed. Service requires Outlook 98 or above.";
-constexpr const char* kFirstRun =
-    "Logon: Outlook has not completed the First Run procedure or is not configured to work with "
-    "Exchange server. You must create an Exchange mailbox profile and logon once before the "
-    "service can run.";
-
-std::string Detected(const std::string& version, bool firstRun) {
-  return "Logon: Outlook detected: " + version + " FirstRun:" + (firstRun ? "True" : "False");
-}
+using testing::Detected;
+using testing::kFirstRun;
+using testing::kNoSubsystem;
+using testing::kOutlook97;
 
 std::string Office(const std::string& key) { return std::string(kOffice) + "\\" + key; }
 

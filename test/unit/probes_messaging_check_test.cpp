@@ -2,6 +2,8 @@
 // and the probing rules behind them.
 #include <gtest/gtest.h>
 
+#include "support/messaging_texts.h"
+
 #include <algorithm>
 
 #include "fakes/fake_platform.h"
@@ -16,15 +18,10 @@ namespace {
 using fakes::MakeVersion;
 
 constexpr const char* kPrevious = "earlier line 1\r\nearlier line 2";
-constexpr const char* kNoSubsystem =
-    "Logon: fatal error - no messaging subsystem. Service requires Outlook 98 or above, or "
-    "Exchange 5.5 SP3 or above.";
-constexpr const char* kOutlook97 =
-    "Logon: fatal error - Outlook 97 installed. Service requires Outlook 98 or above.";
-constexpr const char* kFirstRun =
-    "Logon: Outlook has not completed the First Run procedure or is not configured to work with "
-    "Exchange server. You must create an Exchange mailbox profile and logon once before the "
-    "service can run.";
+using testing::Detected;
+using testing::kFirstRun;
+using testing::kNoSubsystem;
+using testing::kOutlook97;
 
 constexpr const char* kOffice10 = "Software\\Microsoft\\Office\\10.0\\Outlook";
 constexpr const char* kOffice9 = "Software\\Microsoft\\Office\\9.0\\Outlook";
@@ -70,9 +67,6 @@ class MessagingCheck : public ::testing::Test {
                        [&](const auto& q) { return q.find(entry) != std::string::npos; });
   }
 
-  static std::string Detected(const std::string& version, bool firstRun) {
-    return "Logon: Outlook detected: " + version + " FirstRun:" + (firstRun ? "True" : "False");
-  }
   static std::string Then(const std::string& text, const char* message) {
     return text + "\r\n" + message;
   }

@@ -3,6 +3,8 @@
 // locale conversions.
 #include <gtest/gtest.h>
 
+#include "support/messaging_texts.h"
+
 #include "probes/messaging_check.h"
 #include "scratch_registry.h"
 #include "support/wine_paths.h"
@@ -15,15 +17,10 @@ namespace pelterwyn {
 namespace {
 
 constexpr const char* kPrevious = "Logon: earlier";
-constexpr const char* kNoSubsystem =
-    "Logon: fatal error - no messaging subsystem. Service requires Outlook 98 or above, or "
-    "Exchange 5.5 SP3 or above.";
-constexpr const char* kOutlook97 =
-    "Logon: fatal error - Outlook 97 installed. Service requires Outlook 98 or above.";
-constexpr const char* kFirstRun =
-    "Logon: Outlook has not completed the First Run procedure or is not configured to work with "
-    "Exchange server. You must create an Exchange mailbox profile and logon once before the "
-    "service can run.";
+using testing::Detected;
+using testing::kFirstRun;
+using testing::kNoSubsystem;
+using testing::kOutlook97;
 
 constexpr const char* kOffice = "Software\\Microsoft\\Office";
 constexpr const char* kCdoClsid = "{3FA7DEB3-6438-101B-ACC1-00AA00423326}";
@@ -48,9 +45,6 @@ class RealMessagingCheck : public ::testing::Test {
   }
   bool Check() { return CheckMessagingSubsystem(window, registry, versions, locale); }
 
-  static std::string Detected(const std::string& version, bool firstRun) {
-    return "Logon: Outlook detected: " + version + " FirstRun:" + (firstRun ? "True" : "False");
-  }
   static std::string Then(const std::string& text, const char* message) {
     return text + "\r\n" + message;
   }
