@@ -5,7 +5,7 @@
 
 namespace pelterwyn {
 
-const ControlSpec& Spec(ControlId id) {
+const ControlSpec& ControlInfo(ControlId id) {
   // The table is indexed by the enum; checked once at compile time below.
   return kControls[static_cast<std::size_t>(id)];
 }
@@ -24,8 +24,9 @@ std::array<ControlId, kControlCount> TabOrder() {
   std::array<ControlId, kControlCount> order{};
   std::transform(kControls.begin(), kControls.end(), order.begin(),
                  [](const ControlSpec& c) { return c.id; });
-  std::sort(order.begin(), order.end(),
-            [](ControlId a, ControlId b) { return Spec(a).tabIndex < Spec(b).tabIndex; });
+  std::sort(order.begin(), order.end(), [](ControlId a, ControlId b) {
+    return ControlInfo(a).tabIndex < ControlInfo(b).tabIndex;
+  });
   return order;
 }
 
@@ -41,12 +42,12 @@ PixelRect ToPixels(int left, int top, int width, int height, int dpi) {
   return {x, y, TwipsToPixels(left + width, dpi) - x, TwipsToPixels(top + height, dpi) - y};
 }
 
-PixelRect ToPixels(const ControlSpec& spec, int dpi) {
-  return ToPixels(spec.left, spec.top, spec.width, spec.height, dpi);
+PixelRect ToPixels(const ControlSpec& control, int dpi) {
+  return ToPixels(control.left, control.top, control.width, control.height, dpi);
 }
 
 TwipsSize FullClientSizeTwips() {
-  const int margin = Spec(ControlId::chkLoad).left;
+  const int margin = ControlInfo(ControlId::chkLoad).left;
   TwipsSize size{kClientWidthTwips, kClientHeightTwips};
   for (const auto& c : kControls) {
     size.width = std::max(size.width, c.left + c.width + margin);

@@ -63,7 +63,7 @@ inline constexpr std::array<ControlSpec, kControlCount> kControls{{
 }};
 // clang-format on
 
-const ControlSpec& Spec(ControlId id);
+const ControlSpec& ControlInfo(ControlId id);
 
 // The controls ordered by tab index.
 std::array<ControlId, kControlCount> TabOrder();
@@ -81,7 +81,7 @@ int TwipsToPixels(int twips, int dpi);
 // Edges are converted, then the size is taken between the rounded edges, so
 // that neighbours that touch in twips touch in pixels.
 PixelRect ToPixels(int left, int top, int width, int height, int dpi);
-PixelRect ToPixels(const ControlSpec& spec, int dpi);
+PixelRect ToPixels(const ControlSpec& control, int dpi);
 
 struct TwipsSize {
   int width;

@@ -169,7 +169,7 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND: {
       const auto id = ControlFromItemId(LOWORD(wParam));
-      if (HIWORD(wParam) == BN_CLICKED && id && Spec(*id).kind == ControlKind::Button) {
+      if (HIWORD(wParam) == BN_CLICKED && id && ControlInfo(*id).kind == ControlKind::Button) {
         OnClick(*id);
       }
       // IDOK and IDCANCEL (Enter without a default button, Escape) do nothing.
@@ -354,7 +354,7 @@ void MainWindow::SetText(ControlId id, const std::string& text) {
 }
 
 void MainWindow::AppendText(ControlId id, const std::string& text) {
-  const ControlKind kind = Spec(id).kind;
+  const ControlKind kind = ControlInfo(id).kind;
   if (kind != ControlKind::TextBox && kind != ControlKind::MultiLineTextBox) {
     SetText(id, Text(id) + text);
     return;

@@ -58,7 +58,7 @@ TEST_F(HiddenRevealTest, EachRevealedButtonRunsItsTestFromTheMouseOrTheKeyboard)
   for (const auto& [button, last] :
        {std::pair{ControlId::cmdGetRow, "Sum of rows=4"},
         std::pair{ControlId::cmdGetRows, "Row count after GetRows = 2"}}) {
-    SCOPED_TRACE(std::string(Spec(button).name) + " from the mouse");
+    SCOPED_TRACE(std::string(ControlInfo(button).name) + " from the mouse");
     ASSERT_TRUE(MouseClick(app, button));
     const std::string count =
         button == ControlId::cmdGetRow ? "MAPITable.RowCount = 4" : "MAPITable.RowCount = 2";

@@ -175,7 +175,7 @@ inline void ShowAllTests(App& app) {
 // Clicks a button of the revealed column and waits for the run to end.
 inline void RunTest(App& app, ControlId button, DWORD timeoutMs = 60000) {
   app.Click(button);
-  ASSERT_EQ(app.WaitSettled(timeoutMs), Settled::Idle) << Spec(button).name;
+  ASSERT_EQ(app.WaitSettled(timeoutMs), Settled::Idle) << ControlInfo(button).name;
 }
 
 // A real left click in the middle of a control, through the system's input queue.

@@ -10,7 +10,7 @@ namespace pelterwyn::e2e {
 namespace {
 
 std::string NameOf(std::optional<ControlId> id) {
-  return id ? std::string(Spec(*id).name) : std::string("(none of the controls)");
+  return id ? std::string(ControlInfo(*id).name) : std::string("(none of the controls)");
 }
 
 class KeyboardTest : public ::testing::Test {
@@ -21,7 +21,7 @@ class KeyboardTest : public ::testing::Test {
   void ExpectFocusAfter(WORD vk, Keys keys, ControlId expected) {
     ASSERT_TRUE(app.PressKey(vk, keys));
     WaitUntil([&] { return app.Focus() == expected; }, 2000);
-    EXPECT_EQ(NameOf(app.Focus()), Spec(expected).name);
+    EXPECT_EQ(NameOf(app.Focus()), ControlInfo(expected).name);
   }
 
   App app;
@@ -63,7 +63,7 @@ TEST_F(KeyboardTest, EnterInTheInputFieldsAndTheCheckBoxRunsTheLogonTest) {
                         {{VK_TAB}, ControlId::txtAlias},
                         {{VK_TAB, VK_TAB}, ControlId::chkLoad}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(Spec(c.focus).name));
+    SCOPED_TRACE(std::string(ControlInfo(c.focus).name));
     // The failed input check puts the focus back into the server field.
     ASSERT_EQ(app.Focus(), ControlId::txtServer);
     for (WORD vk : c.keysToReach) ASSERT_TRUE(app.PressKey(vk));

@@ -66,7 +66,7 @@ TEST_F(RevealTest, RevealedControlsJoinTheTabOrderByTabIndex) {
     ASSERT_TRUE(app.PressKey(VK_TAB));
     WaitUntil([&] { return app.Focus() == next; }, 2000);
     const auto focus = app.Focus();
-    EXPECT_EQ(focus ? Spec(*focus).name : "(none)", Spec(next).name);
+    EXPECT_EQ(focus ? ControlInfo(*focus).name : "(none)", ControlInfo(next).name);
   }
 }
 

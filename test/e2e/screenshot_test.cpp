@@ -123,7 +123,7 @@ TEST_F(ScreenshotTest, TheWindowIsDrawnAsTheTableLaysItOut) {
 
   for (ControlId id :
        {ControlId::txtServer, ControlId::txtAlias, ControlId::txtResult, ControlId::cmdLogon}) {
-    ExpectFramedAt(*shot, ExpectedRect(id, dpi), Spec(id).name.data());
+    ExpectFramedAt(*shot, ExpectedRect(id, dpi), ControlInfo(id).name.data());
   }
   // Empty fields: nothing dark inside the frames.
   for (ControlId id : {ControlId::txtAlias, ControlId::txtResult}) {
@@ -133,7 +133,7 @@ TEST_F(ScreenshotTest, TheWindowIsDrawnAsTheTableLaysItOut) {
       inside.right -= GetSystemMetrics(SM_CXVSCROLL);
       inside.bottom -= GetSystemMetrics(SM_CYHSCROLL);
     }
-    EXPECT_EQ(shot->CountDark(inside), 0) << Spec(id).name;
+    EXPECT_EQ(shot->CountDark(inside), 0) << ControlInfo(id).name;
   }
 
   // Both scroll bars: an arrow at the top of the right edge and at the left of
@@ -157,13 +157,13 @@ TEST_F(ScreenshotTest, TheWindowIsDrawnAsTheTableLaysItOut) {
 
   // The labels, pixel for pixel, with their access keys underlined.
   for (ControlId id : {ControlId::Label1, ControlId::Label2}) {
-    SCOPED_TRACE(std::string(Spec(id).name));
+    SCOPED_TRACE(std::string(ControlInfo(id).name));
     RECT r = ExpectedRect(id, dpi);
     // The fields below overlap the labels' last row.
     r.bottom = std::min(r.bottom, ExpectedRect(ControlId::txtServer, dpi).top);
     const Image shown = shot->image.Crop(shot->ToImage(r));
     const SIZE size{r.right - r.left, r.bottom - r.top};
-    const std::string caption(Spec(id).caption);
+    const std::string caption(ControlInfo(id).caption);
     const int underlined =
         shown.CountDifferences(RenderLabel(caption, size, shot->background, dpi, true));
     const int plain =
@@ -215,11 +215,11 @@ TEST_F(ScreenshotTest, TheRevealedWindowShowsTheSecondColumn) {
 
   for (ControlId id : {ControlId::cmdTest2, ControlId::cmdSend, ControlId::cmdGetRow,
                        ControlId::cmdGetRows, ControlId::txtCount}) {
-    ExpectFramedAt(*shot, ExpectedRect(id, dpi), Spec(id).name.data());
-    EXPECT_GT(shot->CountDark(ExpectedRect(id, dpi)), 10) << Spec(id).name;
+    ExpectFramedAt(*shot, ExpectedRect(id, dpi), ControlInfo(id).name.data());
+    EXPECT_GT(shot->CountDark(ExpectedRect(id, dpi)), 10) << ControlInfo(id).name;
   }
   for (ControlId id : {ControlId::Label3, ControlId::Label4}) {
-    EXPECT_GT(shot->CountDark(ExpectedRect(id, dpi)), 10) << Spec(id).name;
+    EXPECT_GT(shot->CountDark(ExpectedRect(id, dpi)), 10) << ControlInfo(id).name;
   }
   // Only Logon wears the default border.
   const RECT logon = ExpectedRect(ControlId::cmdLogon, dpi);
@@ -228,7 +228,7 @@ TEST_F(ScreenshotTest, TheRevealedWindowShowsTheSecondColumn) {
   EXPECT_NE(shot->At(logon.left, logon.top + middle), shot->At(test2.left, test2.top + middle));
   // The visible column looks as before.
   for (ControlId id : {ControlId::txtServer, ControlId::txtAlias, ControlId::txtResult}) {
-    ExpectFramedAt(*shot, ExpectedRect(id, dpi), Spec(id).name.data());
+    ExpectFramedAt(*shot, ExpectedRect(id, dpi), ControlInfo(id).name.data());
   }
 }
 

@@ -191,7 +191,7 @@ TEST_F(TableTest, WithoutTheTableObjectOrTheFolderBothTestsShowZerosAndLogOff) {
     for (const auto& [button, last] :
          {std::pair{ControlId::cmdGetRow, "Sum of rows=0"},
           std::pair{ControlId::cmdGetRows, "Row count after GetRows = 0"}}) {
-      SCOPED_TRACE(std::string(Spec(button).name));
+      SCOPED_TRACE(std::string(ControlInfo(button).name));
       Slice journal;
       EXPECT_EQ(Run(button, &journal), (std::vector<std::string>{"MAPITable.RowCount = 0", last}));
       EXPECT_EQ(journal.CountCreated("MAPITable"), 0);
@@ -208,7 +208,7 @@ TEST_F(TableTest, WithoutTheTableObjectOrTheFolderBothTestsShowZerosAndLogOff) {
     for (const auto& [button, last] :
          {std::pair{ControlId::cmdGetRow, "Sum of rows=0"},
           std::pair{ControlId::cmdGetRows, "Row count after GetRows = 0"}}) {
-      SCOPED_TRACE(std::string(Spec(button).name));
+      SCOPED_TRACE(std::string(ControlInfo(button).name));
       Slice journal;
       EXPECT_EQ(Run(button, &journal), (std::vector<std::string>{"MAPITable.RowCount = 0", last}));
       const auto folders = journal.Calls("Folder", "Folders");
@@ -225,7 +225,7 @@ TEST_F(TableTest, ALogonFailureIsAppendedBelowTheEarlierTextWithoutABox) {
   app.SetText(ControlId::txtAlias, "nobody");
   std::string expected = kEarlier;
   for (ControlId button : {ControlId::cmdGetRow, ControlId::cmdGetRows}) {
-    SCOPED_TRACE(std::string(Spec(button).name));
+    SCOPED_TRACE(std::string(ControlInfo(button).name));
     if (button == ControlId::cmdGetRows) {
       store.SetFault("Session.Logon", "fail -2147221231");
     }

@@ -9,7 +9,7 @@ namespace {
 
 TEST(Controls, TabIndexesAreZeroToThirteenEachOnce) {
   const auto order = TabOrder();
-  for (int i = 0; i < kControlCount; ++i) EXPECT_EQ(Spec(order[i]).tabIndex, i);
+  for (int i = 0; i < kControlCount; ++i) EXPECT_EQ(ControlInfo(order[i]).tabIndex, i);
   EXPECT_EQ(order.front(), ControlId::Label1);
   EXPECT_EQ(order[1], ControlId::txtServer);
   EXPECT_EQ(order.back(), ControlId::cmdGetRows);
@@ -37,7 +37,7 @@ TEST(Controls, TwipsMapToPixelsByDpiWithRoundedEdges) {
   EXPECT_EQ(TwipsToPixels(8, 96), 1);    // 0.5333
   EXPECT_EQ(TwipsToPixels(-8, 96), -1);  // halves away from zero, as MulDiv
   // 2040/15 = 136, (2040+3495)/15 = 369: the width comes from the edges.
-  const PixelRect alias = ToPixels(Spec(ControlId::txtAlias), 96);
+  const PixelRect alias = ToPixels(ControlInfo(ControlId::txtAlias), 96);
   EXPECT_EQ(alias.left, 136);
   EXPECT_EQ(alias.width, 233);
 }

@@ -115,7 +115,7 @@ RECT WorkArea() {
 }
 
 RECT ExpectedRect(ControlId id, int dpi) {
-  const PixelRect r = ToPixels(Spec(id), dpi);
+  const PixelRect r = ToPixels(ControlInfo(id), dpi);
   return {r.left, r.top, r.left + r.width, r.top + r.height};
 }
 

@@ -26,14 +26,14 @@ class FakeWindow final : public Window {
   std::string Text(ControlId id) override { return texts_[id]; }
   void SetText(ControlId id, const std::string& text) override {
     texts_[id] = text;
-    events.push_back("set " + std::string(Spec(id).name));
+    events.push_back("set " + std::string(ControlInfo(id).name));
   }
   void AppendText(ControlId id, const std::string& text) override { texts_[id] += text; }
   int CheckValue(ControlId id) override { return checks[id]; }
   void SetFocus(ControlId id) override { focus.push_back(id); }
   void Refresh() override { events.push_back("refresh window"); }
   void RefreshControl(ControlId id) override {
-    events.push_back("refresh " + std::string(Spec(id).name) + ": " + texts_[id]);
+    events.push_back("refresh " + std::string(ControlInfo(id).name) + ": " + texts_[id]);
   }
   int ShowMessage(const std::string& text, unsigned style) override {
     boxes.push_back({text, style});
