@@ -1,4 +1,4 @@
-// The exports of cdo.dll: one class, MAPI.Session.
+// The class of cdo.dll: MAPI.Session.
 #include "com/server.h"
 #include "objects.h"
 
@@ -11,14 +11,4 @@ const standin::com::ClassInfo kClasses[] = {
 
 }  // namespace
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-  return standin::com::GetClassObject(kClasses, std::size(kClasses), clsid, iid, out);
-}
-
-STDAPI DllCanUnloadNow() { return standin::com::CanUnloadNow(); }
-
-STDAPI DllRegisterServer() { return standin::com::RegisterClasses(kClasses, std::size(kClasses)); }
-
-STDAPI DllUnregisterServer() {
-  return standin::com::UnregisterClasses(kClasses, std::size(kClasses));
-}
+const standin::com::ServerClasses standin::com::kServerClasses{kClasses, std::size(kClasses)};

@@ -19,6 +19,14 @@ struct ClassInfo {
   DispatchObject* (*create)();  // a new object holding one reference
 };
 
+// The classes of one DLL: each server defines kServerClasses, and
+// com/exports.cpp exports them through the Dll* functions.
+struct ServerClasses {
+  const ClassInfo* classes;
+  std::size_t count;
+};
+extern const ServerClasses kServerClasses;
+
 HRESULT GetClassObject(const ClassInfo* classes, std::size_t count, REFCLSID clsid, REFIID iid,
                        void** out);
 HRESULT CanUnloadNow();

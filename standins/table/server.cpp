@@ -1,4 +1,4 @@
-// The exports of mapitable.dll: one class, Redemption.MAPITable.
+// The class of mapitable.dll: Redemption.MAPITable.
 #include "com/server.h"
 #include "table.h"
 
@@ -11,14 +11,4 @@ const standin::com::ClassInfo kClasses[] = {
 
 }  // namespace
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-  return standin::com::GetClassObject(kClasses, std::size(kClasses), clsid, iid, out);
-}
-
-STDAPI DllCanUnloadNow() { return standin::com::CanUnloadNow(); }
-
-STDAPI DllRegisterServer() { return standin::com::RegisterClasses(kClasses, std::size(kClasses)); }
-
-STDAPI DllUnregisterServer() {
-  return standin::com::UnregisterClasses(kClasses, std::size(kClasses));
-}
+const standin::com::ServerClasses standin::com::kServerClasses{kClasses, std::size(kClasses)};
