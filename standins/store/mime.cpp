@@ -301,9 +301,10 @@ std::string FormatAddress(std::string_view displayName, std::string_view address
   return phrase + " <" + std::string(address) + ">";
 }
 
-Address ParseAddress(std::string_view fieldValue) {
-  std::string_view v = text::Trim(fieldValue);
-  // Only the first address of a list.
+// The index of the first character outside quoted text for which
+// stop(character, depth of <...>) holds; npos when there is none.
+template <class Stop>
+std::size_t FindOutsideQuotes(std::string_view v, Stop stop) {
   bool quoted = false;
   int angle = 0;
   for (std::size_t i = 0; i < v.size(); ++i) {
@@ -311,28 +312,23 @@ Address ParseAddress(std::string_view fieldValue) {
       ++i;
     } else if (v[i] == '"') {
       quoted = !quoted;
-    } else if (!quoted && v[i] == '<') {
-      ++angle;
-    } else if (!quoted && v[i] == '>') {
-      --angle;
-    } else if (!quoted && angle == 0 && v[i] == ',') {
-      v = v.substr(0, i);
-      break;
+    } else if (!quoted) {
+      if (stop(v[i], angle)) return i;
+      if (v[i] == '<') ++angle;
+      if (v[i] == '>') --angle;
     }
   }
+  return std::string_view::npos;
+}
+
+Address ParseAddress(std::string_view fieldValue) {
+  std::string_view v = text::Trim(fieldValue);
+  // Only the first address of a list.
+  const std::size_t comma =
+      FindOutsideQuotes(v, [](char c, int angle) { return angle == 0 && c == ','; });
+  if (comma != std::string_view::npos) v = v.substr(0, comma);
   Address result;
-  quoted = false;
-  std::size_t lt = std::string_view::npos;
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    if (v[i] == '\\' && quoted) {
-      ++i;
-    } else if (v[i] == '"') {
-      quoted = !quoted;
-    } else if (!quoted && v[i] == '<') {
-      lt = i;
-      break;
-    }
-  }
+  const std::size_t lt = FindOutsideQuotes(v, [](char c, int) { return c == '<'; });
   if (lt != std::string_view::npos) {
     const auto gt = v.find('>', lt);
     result.address = std::string(text::Trim(v.substr(lt + 1, gt == v.npos ? v.npos : gt - lt - 1)));
