@@ -21,17 +21,29 @@ make_wine_template() {
   WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
     >/dev/null 2>&1
+  # A crash ends the test at once instead of waiting behind Wine's crash dialog.
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
+    /d 0 /f >/dev/null 2>&1
   mkdir -p "$prefix/drive_c/windows/Fonts"
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
   WINEPREFIX=$prefix wineserver -w
 }
 
-# Registers the stand-in mail world of build dir $2 in prefix $1, when it is built.
+# Registers the stand-in mail world of build dir $2 in prefix $1, when it is
+# built: a 64-bit build in the 64-bit view, a 32-bit one in the 32-bit view
+# (Software\Wow6432Node), as each bitness's installer would.
 register_standins() {
   local prefix=$1 build=$2
   local reg="$build/standins/standins.reg"
   [[ -f $reg ]] || return 0
-  WINEPREFIX=$prefix wine reg import "$(winepath_of "$reg")" >/dev/null 2>&1
+  if [[ $(cat "$build/standins/bitness" 2>/dev/null) == 32 ]]; then
+    # Debian's wine runs Wine's own programs 32-bit: this reg.exe writes the 32-bit view.
+    WINEPREFIX=$prefix wine 'C:\windows\syswow64\reg.exe' import "$(winepath_of "$reg")" \
+      >/dev/null 2>&1
+  else
+    WINEPREFIX=$prefix WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 reg import \
+      "$(winepath_of "$reg")" >/dev/null 2>&1
+  fi
   # Otherwise Wine answers every load of a mapi32.dll, the stand-in's beside
   # cdo.dll included, with its own built-in one, as Windows would not.
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\DllOverrides' /v mapi32 /t REG_SZ \
