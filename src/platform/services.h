@@ -33,6 +33,8 @@ class RegistryApi {
   virtual ~RegistryApi() = default;
   // Sets *key on success. Returns the platform status (0 on success).
   virtual long OpenKey(std::uint32_t root, const std::string& subKey, Key* key) = 0;
+  // The same in the view 32-bit programs see, whatever this build's bitness.
+  virtual long OpenKey32(std::uint32_t root, const std::string& subKey, Key* key) = 0;
   // With data == nullptr only the type and the size needed are returned.
   // *size is in/out, in bytes; on success it holds the bytes written.
   virtual long QueryValue(Key key, const std::string& valueName, std::uint32_t* type,

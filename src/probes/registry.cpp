@@ -25,11 +25,13 @@ std::string HexGroups(const std::uint8_t* bytes, std::uint32_t count) {
 
 }  // namespace
 
-RegValue GetRegValue(RegistryApi& registry, std::uint32_t rootKey, const std::string& subKey,
-                     const std::string& valueName) {
+namespace {
+
+template <typename Open>
+RegValue ReadValue(RegistryApi& registry, Open open, const std::string& valueName) {
   RegistryKey key(registry);
   try {
-    registry.OpenKey(rootKey, subKey, key.out());
+    open(key.out());
     RegValue value;
     QueryRegValue(registry, key.get(), valueName, value);
     // The stored terminator of a string value; only one goes.
@@ -40,6 +42,21 @@ RegValue GetRegValue(RegistryApi& registry, std::uint32_t rootKey, const std::st
   } catch (const std::exception&) {
     return std::string();
   }
+}
+
+}  // namespace
+
+RegValue GetRegValue(RegistryApi& registry, std::uint32_t rootKey, const std::string& subKey,
+                     const std::string& valueName) {
+  return ReadValue(
+      registry, [&](RegistryApi::Key* key) { registry.OpenKey(rootKey, subKey, key); }, valueName);
+}
+
+RegValue GetRegValue32(RegistryApi& registry, std::uint32_t rootKey, const std::string& subKey,
+                       const std::string& valueName) {
+  return ReadValue(
+      registry, [&](RegistryApi::Key* key) { registry.OpenKey32(rootKey, subKey, key); },
+      valueName);
 }
 
 long QueryRegValue(RegistryApi& registry, RegistryApi::Key key, const std::string& valueName,

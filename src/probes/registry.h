@@ -15,6 +15,10 @@ using RegValue = std::variant<std::monostate, std::string, std::int32_t>;
 RegValue GetRegValue(RegistryApi& registry, std::uint32_t rootKey, const std::string& subKey,
                      const std::string& valueName);
 
+// The same, as 32-bit programs see the registry.
+RegValue GetRegValue32(RegistryApi& registry, std::uint32_t rootKey, const std::string& subKey,
+                       const std::string& valueName);
+
 // Reads one value of an open key (key may be 0). valueData must come in empty
 // and is left empty on every failure. Returns 0, the platform's status, or -1
 // for a type that is not converted.

@@ -50,6 +50,13 @@ std::string GetMapiInCdoPath(RegistryApi& registry, VersionApi& versions) {
   return GetFileVersion(versions, ReplaceNoCase(path, "cdo.dll", "mapi32.dll"));
 }
 
+bool IsCdoRegisteredFor32BitOnly(RegistryApi& registry) {
+  return GetCdoPath(registry).empty() &&
+         !ToText(GetRegValue32(registry, kHkeyLocalMachine,
+                               std::string("Software\\Classes\\") + kCdoInprocServerKey, ""))
+              .empty();
+}
+
 std::string ReplaceNoCase(const std::string& text, const std::string& find,
                           const std::string& replacement) {
   if (find.empty()) return text;

@@ -54,6 +54,11 @@ void LogonTest(Context& ctx) {
   mail::AssignIfOk(session, ctx.services.mail.CreateSession(mail::Binding::ByDispid, err));
   if (err.IsSet() || !session) {
     trace.LogTrace("Error instantiating CDO: " + NumberAndDescription(err), false);
+    // The commonest misuse: nothing else would tell the user which exe to run.
+    if (IsCdoRegisteredFor32BitOnly(registry)) {
+      trace.LogTrace("CDO is registered for 32-bit programs only: run the 32-bit Pelterwyn.exe",
+                     false);
+    }
     // Not leaked on this path either.
     if (preloaded != 0) libraries.Free(preloaded);
     return;

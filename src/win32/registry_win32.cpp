@@ -21,6 +21,14 @@ long Win32Registry::OpenKey(std::uint32_t root, const std::string& subKey, Key* 
   return status;
 }
 
+long Win32Registry::OpenKey32(std::uint32_t root, const std::string& subKey, Key* key) {
+  HKEY opened = nullptr;
+  const LONG status =
+      RegOpenKeyExA(RootHandle(root), subKey.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &opened);
+  if (status == ERROR_SUCCESS) *key = reinterpret_cast<Key>(opened);
+  return status;
+}
+
 long Win32Registry::QueryValue(Key key, const std::string& valueName, std::uint32_t* type,
                                std::uint8_t* data, std::uint32_t* size) {
   DWORD valueType = 0;

@@ -258,6 +258,37 @@ TEST_F(LogonTestRun, NoSessionEndsTheRunWithoutClosingSeparatorAndFreesThePreloa
   EXPECT_EQ(Lines(none.Result()).back(), "Error instantiating CDO: 0 ");
 }
 
+// Only a class that exists where 32-bit programs look, and not in this
+// process's own view, earns the hint; it follows the error line, box and log.
+TEST_F(LogonTestRun, CdoRegisteredFor32BitProgramsOnlyIsNamedAfterTheError) {
+  constexpr const char* kHint =
+      "CDO is registered for 32-bit programs only: run the 32-bit Pelterwyn.exe";
+  const std::string classKey = std::string("Software\\Classes\\") + kCdoInprocServerKey;
+  h.world.faults["CreateSession"] = {-2147221164, "Class not registered"};
+  h.registry.SetString32(kHkeyLocalMachine, classKey, "", kCdoPath);
+  Run("jsmith");
+  const Strings box = Lines(h.Result());
+  ASSERT_GE(box.size(), 2u);
+  EXPECT_EQ(box[box.size() - 2], "Error instantiating CDO: -2147221164 Class not registered");
+  EXPECT_EQ(box.back(), kHint);
+  EXPECT_EQ(Lines(h.Log()).back(), std::string(kStamp) + kHint);
+
+  fakes::Harness both;  // registered for 64-bit programs too: some other fault
+  both.world.faults["CreateSession"] = {-2147221164, "Class not registered"};
+  both.registry.SetString32(kHkeyLocalMachine, classKey, "", kCdoPath);
+  both.registry.SetString(kHkeyClassesRoot, kCdoInprocServerKey, "", kCdoPath);
+  fakes::Harness empty;  // a key with no server path registers nothing
+  empty.world.faults["CreateSession"] = {-2147221164, "Class not registered"};
+  empty.registry.SetString32(kHkeyLocalMachine, classKey, "", "");
+  for (fakes::Harness* run : {&both, &empty}) {
+    run->Type(ControlId::txtServer, "S");
+    run->Type(ControlId::txtAlias, "a");
+    run->Click(ControlId::cmdLogon);
+    EXPECT_EQ(Lines(run->Result()).back(),
+              "Error instantiating CDO: -2147221164 Class not registered");
+  }
+}
+
 TEST_F(LogonTestRun, ReadOnlyLogDirectoryLosesNoLineOfTheBox) {
   h.files.readOnly = true;
   Run("jsmith");

@@ -189,7 +189,7 @@ bool App::FindWindowOfProcess(DWORD timeoutMs) {
   return WaitUntil(
              [&] {
                EnumWindows(
-                   [](HWND window, LPARAM param) -> BOOL {
+                   [](HWND window, LPARAM param) CALLBACK -> BOOL {
                      auto* s = reinterpret_cast<Search*>(param);
                      DWORD pid = 0;
                      GetWindowThreadProcessId(window, &pid);
@@ -392,7 +392,7 @@ HWND App::FindBox() const {
   BoxSearch search{window_, nullptr};
   EnumThreadWindows(
       threadId_,
-      [](HWND window, LPARAM param) -> BOOL {
+      [](HWND window, LPARAM param) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<BoxSearch*>(param);
         if (window != s->owner && GetWindow(window, GW_OWNER) == s->owner &&
             ClassOf(window) == "#32770") {

@@ -53,16 +53,32 @@ class FakeRegistry final : public RegistryApi {
     keys_[path];
   }
 
+  // The same in the view 32-bit programs see, where it differs from this process's own.
+  void SetString32(std::uint32_t root, const std::string& subKey, const std::string& name,
+                   const std::string& text) {
+    SetString(root, kView32 + subKey, name, text);
+  }
+
   long OpenKey(std::uint32_t root, const std::string& subKey, Key* key) override {
+    return Open(Path(root, subKey), subKey, key);
+  }
+  long OpenKey32(std::uint32_t root, const std::string& subKey, Key* key) override {
+    return Open(Path(root, kView32 + subKey), subKey, key);
+  }
+
+ private:
+  static constexpr const char* kView32 = "wow32|";
+
+  long Open(const std::string& path, const std::string& subKey, Key* key) {
     if (throwOnOpen) throw std::runtime_error("registry fault");
     opened.push_back(subKey);
-    const std::string path = Path(root, subKey);
     if (!keys_.count(path)) return kErrorFileNotFound;
     *key = nextHandle_++;
     open_[*key] = path;
     return 0;
   }
 
+ public:
   long QueryValue(Key key, const std::string& valueName, std::uint32_t* type, std::uint8_t* data,
                   std::uint32_t* size) override {
     const auto handle = open_.find(key);
