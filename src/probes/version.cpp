@@ -51,10 +51,12 @@ std::string GetMapiInCdoPath(RegistryApi& registry, VersionApi& versions) {
 }
 
 bool IsCdoRegisteredFor32BitOnly(RegistryApi& registry) {
-  return GetCdoPath(registry).empty() &&
-         !ToText(GetRegValue32(registry, kHkeyLocalMachine,
-                               std::string("Software\\Classes\\") + kCdoInprocServerKey, ""))
-              .empty();
+  const std::string clsid = ToText(
+      GetRegValue32(registry, kHkeyLocalMachine, "Software\\Classes\\MAPI.Session\\CLSID", ""));
+  if (clsid.empty()) return false;
+  const std::string server = "Software\\Classes\\CLSID\\" + clsid + "\\InprocServer32";
+  return ToText(GetRegValue(registry, kHkeyLocalMachine, server, "")).empty() &&
+         !ToText(GetRegValue32(registry, kHkeyLocalMachine, server, "")).empty();
 }
 
 std::string ReplaceNoCase(const std::string& text, const std::string& find,

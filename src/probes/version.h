@@ -17,8 +17,8 @@ std::string GetPathFromProgID(RegistryApi& registry, const std::string& strProgI
 std::string GetCdoPath(RegistryApi& registry);
 std::string GetCdoVersion(RegistryApi& registry, VersionApi& versions);
 std::string GetMapiInCdoPath(RegistryApi& registry, VersionApi& versions);
-// True when CDO has an in-process server only where 32-bit programs look: a
-// 64-bit build cannot load it, a 32-bit build never sees the difference.
+// True when MAPI.Session has an in-process server only where 32-bit programs
+// look: a 64-bit build cannot load it, a 32-bit build never sees a difference.
 bool IsCdoRegisteredFor32BitOnly(RegistryApi& registry);
 
 // Replaces every occurrence of find, compared without regard to ASCII case.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "fakes/harness.h"
 #include "probes/version.h"
 
@@ -258,35 +260,37 @@ TEST_F(LogonTestRun, NoSessionEndsTheRunWithoutClosingSeparatorAndFreesThePreloa
   EXPECT_EQ(Lines(none.Result()).back(), "Error instantiating CDO: 0 ");
 }
 
-// Only a class that exists where 32-bit programs look, and not in this
-// process's own view, earns the hint; it follows the error line, box and log.
+// Only a session class whose server exists where 32-bit programs look, and
+// not in this process's own view, earns the hint; it follows the error line.
 TEST_F(LogonTestRun, CdoRegisteredFor32BitProgramsOnlyIsNamedAfterTheError) {
   constexpr const char* kHint =
       "CDO is registered for 32-bit programs only: run the 32-bit Pelterwyn.exe";
-  const std::string classKey = std::string("Software\\Classes\\") + kCdoInprocServerKey;
-  h.world.faults["CreateSession"] = {-2147221164, "Class not registered"};
-  h.registry.SetString32(kHkeyLocalMachine, classKey, "", kCdoPath);
-  Run("jsmith");
-  const Strings box = Lines(h.Result());
+  constexpr const char* kClsid = "{3FA7DEB3-6438-101B-ACC1-00AA00423326}";
+  const std::string server =
+      std::string("Software\\Classes\\CLSID\\") + kClsid + "\\InprocServer32";
+  enum Layout { Only32, Both, NoProgId, EmptyPath };
+  const auto run = [&](Layout layout) {
+    auto h = std::make_unique<fakes::Harness>();
+    h->world.faults["CreateSession"] = {-2147221164, "Class not registered"};
+    if (layout != NoProgId)
+      h->registry.SetString32(kHkeyLocalMachine, "Software\\Classes\\MAPI.Session\\CLSID", "",
+                              kClsid);
+    h->registry.SetString32(kHkeyLocalMachine, server, "", layout == EmptyPath ? "" : kCdoPath);
+    if (layout == Both) h->registry.SetString(kHkeyLocalMachine, server, "", kCdoPath);
+    h->Type(ControlId::txtServer, "S");
+    h->Type(ControlId::txtAlias, "a");
+    h->Click(ControlId::cmdLogon);
+    return h;
+  };
+  constexpr const char* kError = "Error instantiating CDO: -2147221164 Class not registered";
+  const auto only32 = run(Only32);
+  const Strings box = Lines(only32->Result());
   ASSERT_GE(box.size(), 2u);
-  EXPECT_EQ(box[box.size() - 2], "Error instantiating CDO: -2147221164 Class not registered");
+  EXPECT_EQ(box[box.size() - 2], kError);
   EXPECT_EQ(box.back(), kHint);
-  EXPECT_EQ(Lines(h.Log()).back(), std::string(kStamp) + kHint);
-
-  fakes::Harness both;  // registered for 64-bit programs too: some other fault
-  both.world.faults["CreateSession"] = {-2147221164, "Class not registered"};
-  both.registry.SetString32(kHkeyLocalMachine, classKey, "", kCdoPath);
-  both.registry.SetString(kHkeyClassesRoot, kCdoInprocServerKey, "", kCdoPath);
-  fakes::Harness empty;  // a key with no server path registers nothing
-  empty.world.faults["CreateSession"] = {-2147221164, "Class not registered"};
-  empty.registry.SetString32(kHkeyLocalMachine, classKey, "", "");
-  for (fakes::Harness* run : {&both, &empty}) {
-    run->Type(ControlId::txtServer, "S");
-    run->Type(ControlId::txtAlias, "a");
-    run->Click(ControlId::cmdLogon);
-    EXPECT_EQ(Lines(run->Result()).back(),
-              "Error instantiating CDO: -2147221164 Class not registered");
-  }
+  EXPECT_EQ(Lines(only32->Log()).back(), std::string(kStamp) + kHint);
+  for (Layout other : {Both, NoProgId, EmptyPath})
+    EXPECT_EQ(Lines(run(other)->Result()).back(), kError) << other;
 }
 
 TEST_F(LogonTestRun, ReadOnlyLogDirectoryLosesNoLineOfTheBox) {
