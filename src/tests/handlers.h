@@ -1,3 +1,4 @@
+// This folder holds the tool's own diagnostic tests, the ones its buttons run.
 #pragma once
 
 #include "tests/context.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/harness.h"
-#include "tests/table_tests.h"
+#include "tests/table_rows.h"
 
 namespace pelterwyn {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "tests/constants.h"
 #include "tests/handlers.h"
-#include "tests/table_tests.h"
+#include "tests/table_rows.h"
 #include "tests/text.h"
 
 namespace pelterwyn {
