@@ -9,6 +9,8 @@
 namespace standin::store {
 namespace {
 
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
+
 enum class LineKind { Blank, Comment, Section, Entry, Malformed };
 
 struct ParsedLine {
@@ -34,8 +36,11 @@ ParsedLine ParseLine(std::string_view raw) {
 }  // namespace
 
 IniFile IniFile::Parse(std::string_view content) {
-  if (content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);
   IniFile ini;
+  if (content.substr(0, 3) == kByteOrderMark) {
+    content.remove_prefix(3);
+    ini.byteOrderMark_ = true;
+  }
   std::size_t start = 0;
   while (start <= content.size()) {
     const auto end = content.find('\n', start);
@@ -135,7 +140,7 @@ void IniFile::Remove(std::string_view section, std::string_view key) {
 }
 
 std::string IniFile::Text() const {
-  std::string out;
+  std::string out = byteOrderMark_ ? kByteOrderMark : "";
   for (const std::string& line : lines_) out += line + "\r\n";
   return out;
 }

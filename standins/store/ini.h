@@ -41,6 +41,7 @@ class IniFile {
 
  private:
   std::vector<std::string> lines_;
+  bool byteOrderMark_ = false;  // written back as it was read
 };
 
 }  // namespace standin::store

@@ -25,6 +25,13 @@ bool IsPrintableAscii(std::string_view s) {
   return true;
 }
 
+// Text that reads back as it was written: no encoded word to decode in it,
+// and no blank at either end for the header's unfolding to drop.
+bool ReadsBackPlain(std::string_view s) {
+  return IsPrintableAscii(s) && s.find("=?") == std::string_view::npos &&
+         text::Trim(s).size() == s.size();
+}
+
 bool IsAtomText(char c) {
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
   return std::string_view("!#$%&'*+-/=?^_`{|}~ ").find(c) != std::string_view::npos;
@@ -252,9 +259,7 @@ std::optional<Bytes> Base64Decode(std::string_view text) {
 }
 
 std::string EncodeHeaderText(std::string_view utf8) {
-  if (IsPrintableAscii(utf8) && utf8.size() <= 900 && utf8.find("=?") == std::string_view::npos) {
-    return std::string(utf8);
-  }
+  if (ReadsBackPlain(utf8) && utf8.size() <= 900) return std::string(utf8);
   return EncodedWords(utf8);
 }
 
@@ -291,7 +296,7 @@ std::string FormatAddress(std::string_view displayName, std::string_view address
   std::string phrase;
   bool atoms = true;
   for (char c : displayName) atoms = atoms && IsAtomText(c);
-  if (!IsPrintableAscii(displayName)) {
+  if (!ReadsBackPlain(displayName)) {
     phrase = EncodedWords(displayName);
   } else if (atoms) {
     phrase = std::string(displayName);
@@ -332,7 +337,7 @@ Address ParseAddress(std::string_view fieldValue) {
   if (lt != std::string_view::npos) {
     const auto gt = v.find('>', lt);
     result.address = std::string(text::Trim(v.substr(lt + 1, gt == v.npos ? v.npos : gt - lt - 1)));
-    result.name = Unquote(DecodeHeaderText(text::Trim(v.substr(0, lt))));
+    result.name = DecodeHeaderText(Unquote(v.substr(0, lt)));
     return result;
   }
   const auto paren = v.find('(');

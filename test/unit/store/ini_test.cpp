@@ -43,6 +43,9 @@ TEST(IniFile, EditsKeepEveryOtherLine) {
   EXPECT_EQ(ini.Text(),
             "; keep me\r\n[faults]\r\na.b = nothing\r\nC.D = fail 2\r\n; and me\r\n[table]\r\n"
             "[session]\r\nName = x\r\n");
+  // A byte order mark stays, and only the first one is one.
+  const char* marked = "\xEF\xBB\xBF\xEF\xBB\xBF[faults]\r\n";
+  EXPECT_EQ(IniFile::Parse(marked).Text(), marked);
 }
 
 TEST(IniFile, SavesAtomicallyAndLoadsBack) {

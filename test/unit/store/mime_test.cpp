@@ -40,6 +40,9 @@ TEST(HeaderText, EncodesOnlyWhatPlainAsciiCannotCarry) {
   EXPECT_EQ(DecodeHeaderText(unfolded), longText);
   // Line breaks inside a subject cannot go on the wire as they are.
   EXPECT_EQ(DecodeHeaderText(EncodeHeaderText("a\r\nb")), "a\r\nb");
+  // Nor can blanks at either end, which reading the header drops.
+  const Headers h = Headers::Parse("Subject: " + EncodeHeaderText(" a ") + "\r\n\r\n");
+  EXPECT_EQ(DecodeHeaderText(h.Get("Subject").value_or("")), " a ");
 }
 
 TEST(HeaderText, DecodesTheFormsOtherMailersWrite) {
@@ -54,7 +57,8 @@ TEST(Addresses, FormatAndParseBackEveryShape) {
   EXPECT_EQ(FormatAddress("John Smith", "jsmith@example.com"), "John Smith <jsmith@example.com>");
   EXPECT_EQ(FormatAddress("Berg, Anna", "a@example.com"), "\"Berg, Anna\" <a@example.com>");
   EXPECT_EQ(FormatAddress("", "a@example.com"), "a@example.com");
-  for (const char* name : {"John Smith", "Berg, Anna", "Say \"hi\"", "J\xC3\xB6rg"}) {
+  for (const char* name : {"John Smith", "Berg, Anna", "Say \"hi\"", "J\xC3\xB6rg", " padded ",
+                           "\"J\xC3\xB6rg\"", "=?utf-8?q?x?= y,", "line\r\n"}) {
     const Address back = ParseAddress(FormatAddress(name, "x@example.com"));
     EXPECT_EQ(back.name, name);
     EXPECT_EQ(back.address, "x@example.com");
