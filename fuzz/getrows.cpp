@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "check.h"
-#include "tests/table_tests.h"
+#include "tests/table_rows.h"
 
 using namespace pelterwyn;
 

@@ -4,17 +4,18 @@ namespace pelterwyn {
 
 namespace {
 constexpr const char* kCrLf = "\r\n";
-}
+constexpr const char* kLogName = "Pelterwyn.log";
+}  // namespace
 
-std::string TraceLog::Path() { return files_.ExeDirectory() + "\\Pelterwyn.log"; }
+std::string TraceLog::Path() { return files_.ExeDirectory() + "\\" + kLogName; }
 
 void TraceLog::LogTrace(const std::string& msg, bool delim) {
   if (delim) {
-    files_.AppendToFile(Path(), std::string(20, '=') + kCrLf);
+    files_.AppendBesideExe(kLogName, std::string(20, '=') + kCrLf);
     return;
   }
   // A file that cannot be written must not keep the line from the box.
-  files_.AppendToFile(Path(), locale_.NowAsGeneralDate() + ":" + msg + kCrLf);
+  files_.AppendBesideExe(kLogName, locale_.NowAsGeneralDate() + ":" + msg + kCrLf);
   window_.AppendText(ControlId::txtResult, msg + kCrLf);
 }
 

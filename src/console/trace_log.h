@@ -18,7 +18,7 @@ class TraceLog {
   // Never fails towards the caller.
   void LogTrace(const std::string& msg, bool delim);
 
-  // Worked out afresh on every call.
+  // The log's path as the About box shows it, in the code page.
   std::string Path();
 
  private:

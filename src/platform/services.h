@@ -84,8 +84,25 @@ class FileApi {
   virtual ~FileApi() = default;
   // The directory of the running executable, without a trailing separator.
   virtual std::string ExeDirectory() = 0;
-  // Opens for appending (creating if absent), writes, closes. False on any failure.
-  virtual bool AppendToFile(const std::string& path, const std::string& bytes) = 0;
+  // Opens the file of that name beside the running executable for appending
+  // (creating it if absent), writes, closes; the folder is looked up afresh on
+  // every call, at full width (a folder name outside the code page, a long
+  // path). False on any failure, and when the executable's folder cannot be
+  // found: the bytes then go nowhere else.
+  virtual bool AppendBesideExe(const std::string& fileName, const std::string& bytes) = 0;
+};
+
+// What the process sets up around its window.
+class StartupApi {
+ public:
+  virtual ~StartupApi() = default;
+  // Takes the current directory out of the DLL search order.
+  virtual void SafeDllSearch() = 0;
+  // Keeps the system from replacing the window with a ghost frame while a
+  // test holds its thread: the tests' explicit repaints show their progress.
+  virtual void KeepWindowFromGhosting() = 0;
+  // Creates and shows the window, runs until it is closed; the exit code.
+  virtual int RunWindow() = 0;
 };
 
 }  // namespace pelterwyn

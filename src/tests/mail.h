@@ -92,7 +92,9 @@ class Session {
 struct RowBlock {
   enum class Kind { Empty, Rows, NotAnArray };
   Kind kind = Kind::Empty;
-  std::int32_t rows = 0;  // upper bound of the first dimension plus one
+  // Upper bound of the first dimension plus one: 2^31 for an upper bound of
+  // 2147483647, hence 64 bits.
+  std::int64_t rows = 0;
 };
 
 // The contents table object; every member is reached by name.

@@ -15,9 +15,9 @@ constexpr const char* kFolderName = "In Process";
 
 enum class ReadMode { RowByRow, InBlocks };
 
-// Integer arithmetic of the 16-bit counters: a result out of range fails and
-// leaves the target as it was.
-bool FitsInt16(std::int32_t value) {
+// Integer arithmetic of the 16-bit counters, worked in 64 bits: a result out
+// of range fails and leaves the target as it was.
+bool FitsInt16(std::int64_t value) {
   return value >= std::numeric_limits<std::int16_t>::min() &&
          value <= std::numeric_limits<std::int16_t>::max();
 }
@@ -45,16 +45,19 @@ std::int16_t ReadInBlocks(mail::MapiTable* table, std::int16_t rowCount, ErrorSt
   // like a short one.
   if (block.kind != mail::RowBlock::Kind::Rows || block.rows < rowCount) {
     total = 0;
-    // Only an empty result ends the loop; the bound keeps a table that never
-    // gives one from holding the window.
+    // An empty result ends the loop, and so does a failing call: its block
+    // was never got, and the last one must not be counted again. The bound
+    // keeps a table that never gives an empty result from holding the window.
     for (std::int32_t calls = 0; block.kind != mail::RowBlock::Kind::Empty; ++calls) {
       if (calls == kMaxGetRowsCallsInLoop) break;
       if (block.kind == mail::RowBlock::Kind::Rows && FitsInt16(total + block.rows)) {
         total = static_cast<std::int16_t>(total + block.rows);
       }
-      const std::int32_t remaining = rowCount - total;
-      if (!FitsInt16(remaining)) continue;
-      if (auto next = getRows(static_cast<std::int16_t>(remaining), false)) block = *next;
+      const std::int64_t remaining = std::int64_t{rowCount} - total;
+      if (!FitsInt16(remaining)) break;
+      auto next = getRows(static_cast<std::int16_t>(remaining), false);
+      if (!next) break;
+      block = *next;
     }
   } else if (FitsInt16(block.rows)) {
     total = static_cast<std::int16_t>(block.rows);

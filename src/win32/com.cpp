@@ -33,7 +33,8 @@ std::string SystemMessageText(HRESULT hr) {
   text.erase(end == std::string::npos ? 0 : end + 1);
   if (!text.empty()) return text;
   // A missing or unregistered library is what this tool reports most; some
-  // systems (Wine among them) have no text for these codes.
+  // systems (Wine among them) have no text for these codes, nor for the bare
+  // exception of a server that gives no code.
   switch (hr) {
     case CO_E_CLASSSTRING:
       return "Invalid class string";
@@ -41,6 +42,8 @@ std::string SystemMessageText(HRESULT hr) {
       return "Class not registered";
     case DISP_E_UNKNOWNNAME:
       return "Unknown name.";
+    case DISP_E_EXCEPTION:
+      return "Exception occurred.";
     default:
       return text;
   }

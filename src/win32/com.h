@@ -20,8 +20,9 @@ std::wstring Widen(std::string_view text);
 std::string Narrow(std::wstring_view text);
 
 // The system's message text for an error code, without the trailing line
-// break; for the codes of a missing class, Windows' text where the system has
-// none; otherwise empty when the system has none.
+// break; for the codes of a missing class and for an exception without a code
+// of its own, Windows' text where the system has none; otherwise empty when
+// the system has none.
 std::string SystemMessageText(HRESULT hr);
 
 // An interface pointer that holds one reference.

@@ -253,9 +253,16 @@ class Dispatcher {
     const Bstr description = Bstr::Attach(exception.bstrDescription);
     const Bstr helpFile = Bstr::Attach(exception.bstrHelpFile);
     if (hr == DISP_E_EXCEPTION) {
-      err.Raise(exception.scode != 0 ? static_cast<std::int32_t>(exception.scode)
-                                     : static_cast<std::int32_t>(exception.wCode),
-                description.ToString());
+      // An exception without a code is a failure all the same: it must not
+      // read as success.
+      if (exception.scode == 0 && exception.wCode == 0) {
+        std::string text = description.ToString();
+        err.Raise(static_cast<std::int32_t>(hr), text.empty() ? SystemMessageText(hr) : text);
+      } else {
+        err.Raise(exception.scode != 0 ? static_cast<std::int32_t>(exception.scode)
+                                       : static_cast<std::int32_t>(exception.wCode),
+                  description.ToString());
+      }
       return std::nullopt;
     }
     if (FAILED(hr)) {
@@ -503,7 +510,7 @@ class TableAdapter final : public mail::MapiTable {
       err.Raise(kErrSubscript, kErrSubscriptText);
       return std::nullopt;
     }
-    return mail::RowBlock{mail::RowBlock::Kind::Rows, static_cast<std::int32_t>(upper) + 1};
+    return mail::RowBlock{mail::RowBlock::Kind::Rows, std::int64_t{upper} + 1};
   }
 
  private:

@@ -8,6 +8,8 @@
 #include "res/resource.h"
 #include "win32/com.h"
 #include "win32/control_ids.h"
+#include "win32/library.h"
+#include "win32/version_win32.h"
 
 namespace pelterwyn::win32 {
 
@@ -40,8 +42,7 @@ std::vector<WORD> DialogTemplate() {
 // Functions that older systems lack; the build must still start there.
 template <class Fn>
 Fn User32Function(const char* name) {
-  const FARPROC proc = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
+  return ProcAddress<Fn>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 struct WindowDc {
@@ -103,16 +104,21 @@ std::string OwnVersionText(HINSTANCE instance) {
   HGLOBAL loaded = info ? LoadResource(instance, info) : nullptr;
   const auto* data = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
   if (!data) return {};
-  // VerQueryValue expects a block of its own, not the mapped resource.
-  std::vector<BYTE> block(data, data + SizeofResource(instance, info));
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
-      length < sizeof *fixed) {
-    return {};
+  std::vector<unsigned char> block(data, data + SizeofResource(instance, info));
+  const auto fixed = FixedVersionOfBlock(block);
+  if (!fixed) return {};
+  return VersionText(HIWORD(fixed->fileVersionMS), LOWORD(fixed->fileVersionMS),
+                     LOWORD(fixed->fileVersionLS));
+}
+
+// A test holds the thread: what the user clicked or typed meanwhile is
+// dropped, not replayed as a second run once the first has ended.
+void DiscardQueuedInput() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
   }
-  return VersionText(HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                     LOWORD(fixed->dwFileVersionLS));
+  while (PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+  }
 }
 
 }  // namespace
@@ -300,6 +306,7 @@ void MainWindow::OnClick(ControlId id) {
   } catch (...) {
     // No failure may cross the dialog manager or end the program.
   }
+  DiscardQueuedInput();
   busy_ = false;
   if (closePending_) CloseWhenIdle();
 }
@@ -319,15 +326,8 @@ void MainWindow::ShowAbout() {
   busy_ = true;
   const std::string text = AboutText(OwnVersionText(instance_), static_cast<int>(sizeof(void*) * 8),
                                      form_->TraceLogPath());
-  MSGBOXPARAMSA params{};
-  params.cbSize = sizeof params;
-  params.hwndOwner = dialog_.get();
-  params.hInstance = instance_;
-  params.lpszText = text.c_str();
-  params.lpszCaption = kCaption;
-  params.dwStyle = MB_OK | MB_USERICON;
-  params.lpszIcon = MAKEINTRESOURCEA(IDI_PELTERWYN);
-  MessageBoxIndirectA(&params);
+  // No icon: the Logon test's input errors are the only boxes with one.
+  ShowMessage(text, kMbOk);
   busy_ = false;
   if (closePending_) CloseWhenIdle();
 }

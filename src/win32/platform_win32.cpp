@@ -75,9 +75,31 @@ std::string Win32Files::ExeDirectory() {
   }
 }
 
-bool Win32Files::AppendToFile(const std::string& path, const std::string& bytes) {
+std::optional<std::wstring> PathBeside(const std::wstring& modulePath,
+                                       const std::wstring& fileName) {
+  const auto slash = modulePath.find_last_of(L'\\');
+  if (slash == std::wstring::npos || slash == 0) return std::nullopt;
+  std::wstring path = modulePath.substr(0, slash + 1) + fileName;
+  if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\")) return path;
+  if (path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
+  return L"\\\\?\\" + path;
+}
+
+bool Win32Files::AppendBesideExe(const std::string& fileName, const std::string& bytes) {
+  std::wstring module(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
+    if (n == 0) return false;
+    if (n < module.size()) {
+      module.resize(n);
+      break;
+    }
+    module.resize(module.size() * 2);
+  }
+  const auto path = PathBeside(module, Widen(fileName));
+  if (!path) return false;
   // Readers may look at the log while a line is written.
-  FileHandle file{CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  FileHandle file{CreateFileW(path->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;

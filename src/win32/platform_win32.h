@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "platform/services.h"
 
 namespace pelterwyn::win32 {
@@ -23,7 +26,13 @@ class Win32Locale final : public LocaleApi {
 class Win32Files final : public FileApi {
  public:
   std::string ExeDirectory() override;
-  bool AppendToFile(const std::string& path, const std::string& bytes) override;
+  bool AppendBesideExe(const std::string& fileName, const std::string& bytes) override;
 };
+
+// The file of that name in the folder of modulePath, as CreateFileW takes it
+// at any length ("\\?\" in front from MAX_PATH on); nullopt when modulePath
+// names no folder.
+std::optional<std::wstring> PathBeside(const std::wstring& modulePath,
+                                       const std::wstring& fileName);
 
 }  // namespace pelterwyn::win32

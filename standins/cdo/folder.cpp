@@ -1,3 +1,4 @@
+#include "com/guard.h"
 #include "objects.h"
 #include "store/errors.h"
 #include "store/text.h"
@@ -50,9 +51,11 @@ Messages::Messages(std::shared_ptr<World> world, store::Mailbox mailbox, std::fi
       dir_(std::move(dir)) {}
 
 HRESULT Messages::GetFolderPath(BSTR* path) {
-  if (!path) return E_POINTER;
-  *path = com::Bstr(dir_.wstring()).Detach();
-  return S_OK;
+  return com::Guarded([&] {
+    if (!path) return E_POINTER;
+    *path = com::Bstr(dir_.wstring()).Detach();
+    return S_OK;
+  });
 }
 
 const std::vector<Member>& Messages::Members() const {

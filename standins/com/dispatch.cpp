@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "com/guard.h"
 #include "com/module.h"
 #include "com/variant_text.h"
 #include "store/errors.h"
@@ -29,13 +30,15 @@ Deferred& LastDeferred() {
 }
 
 HRESULT STDAPICALLTYPE FillDeferred(EXCEPINFO* info) {
-  if (!info) return E_POINTER;
-  Deferred& d = LastDeferred();
-  std::lock_guard lock(d.mutex);
-  info->bstrSource = Bstr(d.source).Detach();
-  info->bstrDescription = Bstr(d.description).Detach();
-  info->pfnDeferredFillIn = nullptr;
-  return S_OK;
+  return Guarded([&] {
+    if (!info) return E_POINTER;
+    Deferred& d = LastDeferred();
+    std::lock_guard lock(d.mutex);
+    info->bstrSource = Bstr(d.source).Detach();
+    info->bstrDescription = Bstr(d.description).Detach();
+    info->pfnDeferredFillIn = nullptr;
+    return S_OK;
+  });
 }
 
 bool SameName(const wchar_t* a, const wchar_t* b) {
@@ -76,12 +79,13 @@ bool KindAllowed(const Member& m, WORD flags) {
 std::optional<Variant> Normalize(const VARIANT& raw, VARTYPE type, HRESULT& hr) {
   hr = S_OK;
   const VARIANT* v = &raw;
+  // One level only: a reference to a reference (or to itself) is no argument.
   if (V_VT(v) == (VT_BYREF | VT_VARIANT)) {
-    if (!V_VARIANTREF(v)) {
+    v = V_VARIANTREF(v);
+    if (!v || V_VT(v) == (VT_BYREF | VT_VARIANT)) {
       hr = DISP_E_TYPEMISMATCH;
       return std::nullopt;
     }
-    v = V_VARIANTREF(v);
   }
   Variant plain;
   if (FAILED(VariantCopyInd(&plain.get(), const_cast<VARIANT*>(v)))) {
@@ -153,22 +157,28 @@ DispatchObject::DispatchObject(std::shared_ptr<World> world, std::string type)
 }
 
 DispatchObject::~DispatchObject() {
-  world_->Journal(journal::Line("released", {{"pid", Pid()}, {"obj", id_}}));
+  // Runs inside Release: a journal that cannot be written loses the line.
+  Guarded([&] {
+    world_->Journal(journal::Line("released", {{"pid", Pid()}, {"obj", id_}}));
+    return S_OK;
+  });
   module::RemoveObject();
 }
 
 HRESULT DispatchObject::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-    *out = static_cast<IDispatch*>(this);
-  } else if (IsEqualIID(iid, kIidStandinObject)) {
-    *out = static_cast<IStandinObject*>(this);
-  } else {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
+  return Guarded([&] {
+    if (!out) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+      *out = static_cast<IDispatch*>(this);
+    } else if (IsEqualIID(iid, kIidStandinObject)) {
+      *out = static_cast<IStandinObject*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  });
 }
 
 ULONG DispatchObject::AddRef() { return ++refs_; }
@@ -191,6 +201,15 @@ HRESULT DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 }
 
 HRESULT DispatchObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  return Guarded([&] { return ResolveNames(iid, names, count, ids); });
+}
+
+HRESULT DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                               VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
+  return Guarded([&] { return InvokeMember(id, iid, flags, params, result, excepInfo, argErr); });
+}
+
+HRESULT DispatchObject::ResolveNames(REFIID iid, LPOLESTR* names, UINT count, DISPID* ids) {
   if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   if (!names || !ids || count == 0) return E_INVALIDARG;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
@@ -241,8 +260,8 @@ const Member* DispatchObject::Find(DISPID id) const {
   return nullptr;
 }
 
-HRESULT DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
-                               VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
+HRESULT DispatchObject::InvokeMember(DISPID id, REFIID iid, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
   ComPtr<IDispatch> keepAlive = ComPtr<IDispatch>::Share(this);  // a member may drop the last ref
   const Member* member = Find(id);
   bool byName = false;
@@ -402,9 +421,11 @@ HRESULT DispatchObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARA
 }
 
 HRESULT DispatchObject::GetJournalId(BSTR* id) {
-  if (!id) return E_POINTER;
-  *id = Bstr(FromUtf8(id_)).Detach();
-  return S_OK;
+  return Guarded([&] {
+    if (!id) return E_POINTER;
+    *id = Bstr(FromUtf8(id_)).Detach();
+    return S_OK;
+  });
 }
 
 HRESULT DispatchObject::GetFolderPath(BSTR* path) {

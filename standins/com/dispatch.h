@@ -114,6 +114,10 @@ class DispatchObject : public IDispatch, public IStandinObject {
 
  private:
   const Member* Find(DISPID id) const;
+  // The bodies of GetIDsOfNames and Invoke, which run them guarded.
+  HRESULT ResolveNames(REFIID iid, LPOLESTR* names, UINT count, DISPID* ids);
+  HRESULT InvokeMember(DISPID id, REFIID iid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                       EXCEPINFO* excepInfo, UINT* argErr);
 
   std::shared_ptr<World> world_;
   std::string type_;

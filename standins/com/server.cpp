@@ -1,10 +1,10 @@
 #include "com/server.h"
 
 #include <olectl.h>
+
 #include <atomic>
 
-#include <new>
-
+#include "com/guard.h"
 #include "com/module.h"
 
 namespace standin::com {
@@ -18,14 +18,16 @@ class ClassFactory final : public IClassFactory {
   ClassFactory& operator=(const ClassFactory&) = delete;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-      *out = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return Guarded([&] {
+      if (!out) return E_POINTER;
+      if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
+        *out = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+      }
+      *out = nullptr;
+      return E_NOINTERFACE;
+    });
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
   ULONG STDMETHODCALLTYPE Release() override {
@@ -34,15 +36,13 @@ class ClassFactory final : public IClassFactory {
     return left;
   }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    try {
+    return Guarded([&] {
+      if (!out) return E_POINTER;
+      *out = nullptr;
+      if (outer) return CLASS_E_NOAGGREGATION;
       auto object = ComPtr<IDispatch>::Attach(create_());
       return object->QueryInterface(iid, out);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
+    });
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
     if (lock) {
@@ -82,12 +82,8 @@ HRESULT GetClassObject(const ClassInfo* classes, std::size_t count, REFCLSID cls
   *out = nullptr;
   for (std::size_t i = 0; i < count; ++i) {
     if (!IsEqualCLSID(clsid, classes[i].clsid)) continue;
-    try {
-      auto factory = ComPtr<IClassFactory>::Attach(new ClassFactory(classes[i].create));
-      return factory->QueryInterface(iid, out);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    }
+    auto factory = ComPtr<IClassFactory>::Attach(new ClassFactory(classes[i].create));
+    return factory->QueryInterface(iid, out);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }

@@ -184,7 +184,12 @@ std::string VariantText(const VARIANT& value) {
   std::string text = TypeText(vt) + ":";
   if (vt & VT_BYREF) {
     if (!V_BYREF(&value)) return text + "null";
-    if (vt == (VT_BYREF | VT_VARIANT)) return text + VariantText(*V_VARIANTREF(&value));
+    if (vt == (VT_BYREF | VT_VARIANT)) {
+      // One level only: the inner value may refer on, even to itself.
+      const VARIANT& inner = *V_VARIANTREF(&value);
+      if (V_VT(&inner) == (VT_BYREF | VT_VARIANT)) return text + TypeText(V_VT(&inner)) + ":?";
+      return text + VariantText(inner);
+    }
     Variant plain;
     if (FAILED(VariantCopyInd(&plain.get(), const_cast<VARIANT*>(&value)))) return text + "?";
     return text + VariantText(plain.get()).substr(TypeText(plain.vt()).size() + 1);

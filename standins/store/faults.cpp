@@ -165,8 +165,14 @@ Faults Faults::Parse(const IniFile& ini) {
 }
 
 Faults Faults::Load(const std::filesystem::path& root) {
-  const auto ini = IniFile::Load(root / "faults.ini");
-  return ini ? Parse(*ini) : Faults{};
+  const std::filesystem::path file = root / "faults.ini";
+  if (const auto ini = IniFile::Load(file)) return Parse(*ini);
+  Faults faults;
+  std::error_code ec;
+  if (std::filesystem::exists(file, ec)) {
+    faults.problems_.push_back("faults.ini cannot be read, or is larger than 1 MiB");
+  }
+  return faults;
 }
 
 const Fault* Faults::Find(std::string_view type, std::string_view member, int callNumber) const {

@@ -1,5 +1,6 @@
 #include "store/files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -79,6 +80,52 @@ std::optional<std::string> ReadWholeFile(const fs::path& file) {
   content << in.rdbuf();
   if (in.bad()) return std::nullopt;
   return content.str();
+}
+
+std::optional<std::string> ReadFileUpTo(const fs::path& file, std::size_t limit) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string content(limit + 1, '\0');
+  in.read(content.data(), static_cast<std::streamsize>(content.size()));
+  if (in.bad()) return std::nullopt;
+  const auto got = static_cast<std::size_t>(in.gcount());
+  if (got > limit) return std::nullopt;
+  content.resize(got);
+  return content;
+}
+
+namespace {
+
+// Where the empty line that ends a header section ends, searching from the
+// given place on; npos when it has not come yet.
+std::size_t EndOfHeaderSection(std::string_view text, std::size_t from) {
+  if (text.starts_with("\n")) return 1;
+  if (text.starts_with("\r\n")) return 2;
+  const auto lf = text.find("\n\n", from);
+  const auto crlf = text.find("\n\r\n", from);
+  if (lf == std::string_view::npos && crlf == std::string_view::npos) return std::string_view::npos;
+  return lf < crlf ? lf + 2 : crlf + 3;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadHeaderSection(const fs::path& file, std::size_t limit) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string content;
+  char chunk[4096];
+  while (in && content.size() < limit) {
+    in.read(chunk, static_cast<std::streamsize>(std::min(sizeof chunk, limit - content.size())));
+    if (in.bad()) return std::nullopt;
+    // An empty line may straddle two chunks.
+    const std::size_t from = content.size() < 2 ? 0 : content.size() - 2;
+    content.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (const auto end = EndOfHeaderSection(content, from); end != std::string::npos) {
+      content.resize(end);
+      break;
+    }
+  }
+  return content;
 }
 
 }  // namespace standin::store

@@ -20,6 +20,15 @@ std::optional<std::filesystem::path> WriteNewFile(const std::filesystem::path& f
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 
+// The whole file, when it holds no more than limit bytes; nullopt when it is
+// larger or cannot be read.
+std::optional<std::string> ReadFileUpTo(const std::filesystem::path& file, std::size_t limit);
+
+// The file's header section: its bytes up to and including the empty line
+// that ends the section, or the whole file when it has none, but no more than
+// limit bytes. The body is never read.
+std::optional<std::string> ReadHeaderSection(const std::filesystem::path& file, std::size_t limit);
+
 // A short random hex token, different on every call in the process.
 std::string UniqueToken();
 

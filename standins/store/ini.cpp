@@ -1,8 +1,5 @@
 #include "store/ini.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "store/files.h"
 #include "store/text.h"
 
@@ -56,11 +53,9 @@ IniFile IniFile::Parse(std::string_view content) {
 }
 
 std::optional<IniFile> IniFile::Load(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  return Parse(content.str());
+  auto content = ReadFileUpTo(file, kMaxBytes);
+  if (!content) return std::nullopt;
+  return Parse(*content);
 }
 
 std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,8 +21,11 @@ class IniFile {
     int line = 0;  // 1-based, for messages about the file
   };
 
+  // A file written by hand is small: a larger one is not read at all.
+  static constexpr std::size_t kMaxBytes = 1 << 20;
+
   static IniFile Parse(std::string_view text);
-  // nullopt when the file does not exist or cannot be read.
+  // nullopt when the file does not exist, cannot be read, or is larger than kMaxBytes.
   static std::optional<IniFile> Load(const std::filesystem::path& file);
 
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;

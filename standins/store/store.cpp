@@ -237,12 +237,16 @@ std::vector<fs::path> MessageFiles(const fs::path& folder) {
 std::size_t CountMessages(const fs::path& folder) { return MessageFiles(folder).size(); }
 
 std::optional<MessageSummary> ReadSummary(const fs::path& file) {
-  auto content = ReadWholeFile(file);
+  // The table shows header fields only: a message's body, however large, is
+  // never read.
+  auto content = ReadHeaderSection(file, kMaxHeaderSection);
   if (!content) return std::nullopt;
   const mime::Headers headers = mime::Headers::Parse(*content);
   MessageSummary summary;
   summary.file = file;
-  summary.size = content->size();
+  std::error_code ec;
+  summary.size = fs::file_size(file, ec);
+  if (ec) return std::nullopt;
   summary.subject = mime::DecodeHeaderText(headers.Get("Subject").value_or(""));
   const mime::Address from = mime::ParseAddress(headers.Get("From").value_or(""));
   summary.senderAddress = from.address;

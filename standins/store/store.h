@@ -109,6 +109,8 @@ std::optional<std::filesystem::path> FindSubfolder(const std::filesystem::path& 
 // The .eml files directly in the folder, by file name.
 std::vector<std::filesystem::path> MessageFiles(const std::filesystem::path& folder);
 std::size_t CountMessages(const std::filesystem::path& folder);
+// Reads the header section only, and no more than this of it.
+inline constexpr std::size_t kMaxHeaderSection = 1 << 20;
 std::optional<MessageSummary> ReadSummary(const std::filesystem::path& file);
 // Writes a new message file with a unique name, atomically.
 std::optional<std::filesystem::path> WriteMessage(const std::filesystem::path& folder,

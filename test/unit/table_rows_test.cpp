@@ -163,12 +163,29 @@ TEST_F(BlockRead, TheTotalStopsGrowingPast32767WhileTheLoopGoesOn) {
   EXPECT_EQ(calls.back(), "Table.GetRows(0,byval)");
 }
 
-TEST_F(BlockRead, AFailingCallKeepsThePreviousBlock) {
-  world.tableRows = 5;
-  world.rowsPerCall = 2;
-  world.faults["Table.GetRows"] = {-2147221233, "broken"};
-  EXPECT_EQ(ReadInBlocks(&table, 5, err), 0);
+TEST_F(BlockRead, AFailingCallEndsTheLoopAndOnlyRowsReallyGotCount) {
+  world.tableRows = 250;
+  world.rowsPerCall = 100;
+  world.faults["Table.GetRows"] = {-2147221227, "[MAPI_E_NETWORK_ERROR(80040115)]", 2};
+  EXPECT_EQ(ReadInBlocks(&table, 250, err), 100);
+  EXPECT_EQ(world.Calls("Table.GetRows"),
+            (Strings{"Table.GetRows(250,byref)", "Table.GetRows(150,byval)"}));
+
   // The first call failed: the block stayed empty and the loop ended at once.
+  fakes::MailWorld failing;
+  fakes::FakeTable other{failing};
+  other.SetItem(&messages, err);
+  failing.tableRows = 5;
+  failing.faults["Table.GetRows"] = {-2147221233, "broken"};
+  EXPECT_EQ(ReadInBlocks(&other, 5, err), 0);
+  EXPECT_EQ(failing.Count("Table.GetRows("), 1);
+}
+
+TEST_F(BlockRead, AnUpperBoundOf2147483647IsNoOverflow) {
+  // 2^31 rows, more than were asked for: the 16-bit total cannot take them.
+  world.tableRows = 3;
+  world.claimedRows = std::int64_t{2147483647} + 1;
+  EXPECT_EQ(ReadInBlocks(&table, 3, err), 0);
   EXPECT_EQ(world.Count("Table.GetRows("), 1);
 }
 

@@ -658,6 +658,28 @@ TEST_F(DispatchTest, ExceptionInfoBecomesTheError) {
   EXPECT_EQ(err_.Number(), -2147221233);
 }
 
+TEST_F(DispatchTest, AnExceptionWithoutACodeIsStillAFailure) {
+  auto session = Session(Binding::ByDispid);
+  world_.replies["Logon"] = Raises(0, 0, L"Said nothing of its code");
+  EXPECT_FALSE(session->LogonWithProfileInfo("srv\nbox", err_));
+  EXPECT_EQ(err_.Number(), -2147352567);  // DISP_E_EXCEPTION
+  EXPECT_EQ(err_.Description(), "Said nothing of its code");
+
+  // Without a description either, the system's text for the code.
+  err_.Clear();
+  world_.replies["Logon"] = Raises(0, 0, nullptr);
+  EXPECT_FALSE(session->LogonWithAllArgs("srv\nbox", err_));
+  EXPECT_EQ(err_.Number(), -2147352567);
+  EXPECT_EQ(err_.Description(), "Exception occurred.");
+
+  // Judged once the deferred fill-in has run.
+  err_.Clear();
+  world_.replies["Name"] = RaisesDeferred(0, L"Filled in, no code");
+  EXPECT_EQ(session->Name(err_), std::nullopt);
+  EXPECT_EQ(err_.Number(), -2147352567);
+  EXPECT_EQ(err_.Description(), "Filled in, no code");
+}
+
 TEST_F(DispatchTest, FailedCallsCarryTheHResultAndItsText) {
   auto session = Session(Binding::ByDispid);
   world_.replies["Logoff"] = Fails(E_NOTIMPL);
@@ -748,6 +770,14 @@ TEST_F(DispatchTest, GetRowsTellsRowsEmptyAndOtherValuesApart) {
   ASSERT_TRUE(block);
   EXPECT_EQ(block->kind, RowBlock::Kind::Rows);
   EXPECT_EQ(block->rows, 0);
+  // Rows numbered up to the largest 32-bit bound: 2^31 of them, no overflow.
+  block = rows(Returns([](VARIANT* v) {
+    SAFEARRAYBOUND bound{8, 2147483640};
+    V_VT(v) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(v) = SafeArrayCreate(VT_VARIANT, 1, &bound);
+  }));
+  ASSERT_TRUE(block);
+  EXPECT_EQ(block->rows, std::int64_t{2147483648});
 
   block = rows(ReturnsI4(7));
   ASSERT_TRUE(block);

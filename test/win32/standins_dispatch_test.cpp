@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 
+#include "com/guard.h"
 #include "standins_client.h"
 #include "support/store_fixture.h"
 
@@ -131,6 +134,35 @@ TEST_F(StandinDispatch, RejectsWhatARealServerRejects) {
   EXPECT_EQ(journal.Calls("?").size(), 1u);  // the unknown DISPID
   EXPECT_EQ(journal.FailedLookups().size(), 3u);
   EXPECT_TRUE(journal.AllReleased());
+}
+
+TEST_F(StandinDispatch, AReferenceToAVariantIsFollowedOneLevelOnly) {
+  auto session = Create(L"MAPI.Session");
+  // A VARIANT that refers to itself: followed on, it would never end.
+  VARIANT loop;
+  V_VT(&loop) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&loop) = &loop;
+  Variant ref;
+  V_VT(&ref.get()) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&ref.get()) = &loop;
+  std::vector<Variant> args = AllLogonArgs(L"");
+  args.back() = std::move(ref);
+  const Result r = Call(session.get(), kLogon, std::move(args));
+  EXPECT_EQ(r.hr, DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(r.argErr, 0u);
+  session = nullptr;
+  const auto logon = store_.ReadJournal().Calls("Logon");
+  ASSERT_EQ(logon.size(), 1u);
+  EXPECT_EQ(logon[0].args[6].type, "VT_VARIANT|VT_BYREF");
+  EXPECT_EQ(logon[0].args[6].text, "VT_VARIANT|VT_BYREF:?");
+}
+
+TEST(StandinGuard, TurnsAnythingThrownIntoAnHResult) {
+  using standin::com::Guarded;
+  EXPECT_EQ(Guarded([] { return S_FALSE; }), S_FALSE);
+  EXPECT_EQ(Guarded([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
+  EXPECT_EQ(Guarded([]() -> HRESULT { throw std::runtime_error("broken"); }), E_UNEXPECTED);
+  EXPECT_EQ(Guarded([]() -> HRESULT { throw 42; }), E_UNEXPECTED);
 }
 
 TEST_F(StandinDispatch, FaultsMakeMembersFailOrGiveNothing) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@ namespace pelterwyn::fakes {
 struct Fault {
   std::int32_t number;
   std::string description;
+  int fromCall = 1;  // the member's calls before this one succeed
 };
 
 // A scriptable mail world: every object records its calls and its release in
@@ -36,13 +38,17 @@ class MailWorld {
   std::int32_t rowsPerCall = INT_MAX;
   bool tableNeverEmpty = false;
   mail::RowBlock::Kind blockKind = mail::RowBlock::Kind::Rows;
+  // When set, every block claims this many rows, whatever it holds.
+  std::optional<std::int64_t> claimedRows;
   int live = 0;
+  std::map<std::string, int> calls;  // per member, for faults from a later call
 
   // Records the call; raises the member's fault if one is set.
   bool Fails(const std::string& member, const std::string& args, ErrorState& err) {
     journal.push_back(member + "(" + args + ")");
+    const int call = ++calls[member];
     const auto f = faults.find(member);
-    if (f == faults.end()) return false;
+    if (f == faults.end() || call < f->second.fromCall) return false;
     err.Raise(f->second.number, f->second.description);
     return true;
   }
@@ -245,7 +251,7 @@ class FakeTable final : public mail::MapiTable, Tracked {
     if (world_.tableNeverEmpty) n = std::max(n, 1);
     if (n <= 0) return mail::RowBlock{mail::RowBlock::Kind::Empty, 0};
     position_ += n;
-    return mail::RowBlock{world_.blockKind, n};
+    return mail::RowBlock{world_.blockKind, world_.claimedRows.value_or(n)};
   }
 
  private:

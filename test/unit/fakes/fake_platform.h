@@ -49,13 +49,13 @@ class FakeLocale final : public LocaleApi {
   std::string now = "3/5/2024 2:07:09 PM";
 };
 
-// Files appended to, by path; a path in readOnly cannot be written.
+// Files appended to, by path; nothing can be written when readOnly.
 class FakeFiles final : public FileApi {
  public:
   std::string ExeDirectory() override { return exeDir; }
-  bool AppendToFile(const std::string& path, const std::string& bytes) override {
+  bool AppendBesideExe(const std::string& fileName, const std::string& bytes) override {
     if (readOnly) return false;
-    files[path] += bytes;
+    files[exeDir + "\\" + fileName] += bytes;
     return true;
   }
   std::string exeDir = "C:\\Tools";

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "store/errors.h"
+#include "store/faults.h"
 #include "store/files.h"
 #include "store/ini.h"
 #include "store/store.h"
@@ -192,6 +193,43 @@ TEST_F(StoreTest, SummariesReadSubjectAndSenderFromTheHeaders) {
   EXPECT_EQ(ReadSummary(root() / "nameless.eml")->senderName, "nobody@example.com");
   EXPECT_EQ(ReadSummary(root() / "nameless.eml")->subject, "");
   EXPECT_EQ(ReadSummary(root() / "missing.eml"), std::nullopt);
+}
+
+TEST_F(StoreTest, ASummaryReadsTheHeaderSectionOnlyNeverTheBody) {
+  // The empty line that ends the headers straddles the first 4 KiB read.
+  const std::string head =
+      "Subject: Big\r\nX-Pad: " + std::string(4072, 'p') + "\r\nFrom: Anna <a@example.com>\r\n\r\n";
+  const fs::path big = root() / "big.eml";
+  std::ofstream(big, std::ios::binary) << head << std::string(3 << 20, 'b') << "\r\n";
+  EXPECT_EQ(ReadHeaderSection(big, kMaxHeaderSection), head);
+  const auto summary = ReadSummary(big);
+  ASSERT_TRUE(summary);
+  EXPECT_EQ(summary->subject, "Big");
+  EXPECT_EQ(summary->senderName, "Anna");
+  EXPECT_EQ(summary->size, fs::file_size(big));
+
+  // No empty line: headers to the end, up to the limit. One at the start: none.
+  std::ofstream(root() / "endless.eml", std::ios::binary) << "Subject: x\nFrom: y";
+  EXPECT_EQ(ReadHeaderSection(root() / "endless.eml", 5), "Subje");
+  EXPECT_EQ(ReadHeaderSection(root() / "endless.eml", 100), "Subject: x\nFrom: y");
+  std::ofstream(root() / "bare.eml", std::ios::binary) << "\nSubject: body";
+  EXPECT_EQ(ReadHeaderSection(root() / "bare.eml", 100), "\n");
+}
+
+TEST_F(StoreTest, IniFilesAreReadUpToOneMebibyte) {
+  std::string text = "[faults]\r\nSession.Logon = fail 5\r\n";
+  text += std::string(IniFile::kMaxBytes - text.size(), ';');
+  std::ofstream(root() / "faults.ini", std::ios::binary) << text;
+  EXPECT_TRUE(IniFile::Load(root() / "faults.ini"));
+  EXPECT_NE(Faults::Load(root()).Find("Session", "Logon", 1), nullptr);
+
+  // One byte more, and the file is not read; faults.ini says so.
+  std::ofstream(root() / "faults.ini", std::ios::binary | std::ios::app) << ";";
+  EXPECT_FALSE(IniFile::Load(root() / "faults.ini"));
+  const Faults faults = Faults::Load(root());
+  EXPECT_EQ(faults.Find("Session", "Logon", 1), nullptr);
+  ASSERT_EQ(faults.Problems().size(), 1u);
+  EXPECT_EQ(faults.Problems()[0], "faults.ini cannot be read, or is larger than 1 MiB");
 }
 
 // Reads a sent file with Python's email package and reports what it saw.
