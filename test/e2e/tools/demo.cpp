@@ -4,22 +4,17 @@
 //
 //   demo.exe --exe PATH --server NAME --mailbox NAME --screenshot FILE.bmp [--timeout SECONDS]
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 
 #include "e2e/driver/app.h"
+#include "support/files.h"
 
 namespace {
 
 using namespace pelterwyn;
 using namespace pelterwyn::e2e;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using pelterwyn::testing::ReadFileBytes;
 
 int Usage() {
   std::fprintf(stderr,
@@ -44,7 +39,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "demo: %s\n", app.Error().c_str());
     return 1;
   }
-  const std::string logStart = ReadFile(app.LogPath());
+  const std::string logStart = ReadFileBytes(app.LogPath());
 
   app.Type(ControlId::txtServer, args["--server"]);
   app.Type(ControlId::txtAlias, args["--mailbox"]);
@@ -82,7 +77,7 @@ int main(int argc, char** argv) {
   }
 
   std::printf("Result box:\n%s\n", app.Text(ControlId::txtResult).c_str());
-  const std::string log = ReadFile(app.LogPath());
+  const std::string log = ReadFileBytes(app.LogPath());
   std::printf("New lines of %s:\n%s\n", app.LogPath().c_str(),
               log.size() >= logStart.size() ? log.substr(logStart.size()).c_str() : log.c_str());
 
