@@ -12,34 +12,16 @@ constexpr char kKey[] = "Software\\PelterwynTest\\Scratch";
 // Redirected: each view has a key of its own under this name.
 constexpr char kClass[] = "Software\\Classes\\CLSID\\{0C5D3A4E-9B1F-4E27-8D6A-2F7B1C9E3D50}";
 
-class ScratchRegistryTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKey);
-    for (View view : {View::Bits32, View::Bits64}) {
-      // What a failed test may leave; made by the test itself.
-      HKEY key = nullptr;
-      const REGSAM flag = view == View::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kClass, 0, KEY_ALL_ACCESS | flag, &key) == 0) {
-        RegDeleteTreeA(key, nullptr);
-        RegCloseKey(key);
-        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kClass, flag, 0);
-      }
-    }
-  }
+std::string Read(const Hive& hive, const std::string& path, const std::string& name) {
+  return ScratchRegistry::ReadString(hive, path, name).value_or("(absent)");
+}
 
-  std::string Read(const Hive& hive, const std::string& path, const std::string& name) const {
-    return reader.ReadString(hive, path, name).value_or("(absent)");
-  }
-
-  ScratchRegistry reader;  // only reads
-};
-
-TEST_F(ScratchRegistryTest, PutsBackValuesRemovesKeysAndReturnsHiddenKeys) {
+TEST(ScratchRegistry, PutsBackValuesRemovesKeysAndReturnsHiddenKeys) {
   const std::string hidden = std::string(kKey) + "\\Hidden";
-  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, "kept", REG_SZ, "old", 4), ERROR_SUCCESS);
-  ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, (hidden + "\\Sub").c_str(), "deep", REG_SZ, "d", 2),
-            ERROR_SUCCESS);
+  // What was there before the test.
+  ScratchRegistry before;
+  before.SetString(HKEY_LOCAL_MACHINE, kKey, "kept", "old");
+  before.SetString(HKEY_LOCAL_MACHINE, hidden + "\\Sub", "deep", "d");
   {
     ScratchRegistry scratch;
     scratch.SetString(HKEY_LOCAL_MACHINE, kKey, "kept", "new");
@@ -48,17 +30,17 @@ TEST_F(ScratchRegistryTest, PutsBackValuesRemovesKeysAndReturnsHiddenKeys) {
     // The key hidden, then made again with other contents.
     scratch.SetString(HKEY_LOCAL_MACHINE, hidden, "other", "x");
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kKey, "kept"), "new");
-    EXPECT_FALSE(reader.Exists(HKEY_LOCAL_MACHINE, hidden + "\\Sub"));
+    EXPECT_FALSE(ScratchRegistry::Exists(HKEY_LOCAL_MACHINE, hidden + "\\Sub"));
     scratch.SetString(HKEY_LOCAL_MACHINE, kKey, "kept", "newer");
   }
   EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kKey, "kept"), "old");
-  EXPECT_FALSE(reader.Exists(HKEY_LOCAL_MACHINE, std::string(kKey) + "\\Made"));
+  EXPECT_FALSE(ScratchRegistry::Exists(HKEY_LOCAL_MACHINE, std::string(kKey) + "\\Made"));
   EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, hidden + "\\Sub", "deep"), "d");
   EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, hidden, "other"), "(absent)");
-  EXPECT_FALSE(reader.Exists(HKEY_LOCAL_MACHINE, "Software\\PelterwynTest.Aside"));
+  EXPECT_FALSE(ScratchRegistry::Exists(HKEY_LOCAL_MACHINE, "Software\\PelterwynTest.Aside"));
 }
 
-TEST_F(ScratchRegistryTest, EachViewIsWrittenHiddenAndPutBackOnItsOwn) {
+TEST(ScratchRegistry, EachViewIsWrittenHiddenAndPutBackOnItsOwn) {
   const Hive view32(HKEY_LOCAL_MACHINE, View::Bits32);
   const Hive view64(HKEY_LOCAL_MACHINE, View::Bits64);
   const std::string server = std::string(kClass) + "\\InprocServer32";
@@ -75,13 +57,13 @@ TEST_F(ScratchRegistryTest, EachViewIsWrittenHiddenAndPutBackOnItsOwn) {
       // Registered for 32-bit programs only, as a workstation with CDO is.
       ScratchRegistry only32;
       only32.Hide(view64, kClass);
-      EXPECT_FALSE(reader.Exists(view64, kClass));
+      EXPECT_FALSE(ScratchRegistry::Exists(view64, kClass));
       EXPECT_EQ(Read(view32, server, ""), "C:\\x86\\cdo.dll");
     }
     EXPECT_EQ(Read(view64, server, ""), "C:\\x64\\cdo.dll");
   }
-  EXPECT_FALSE(reader.Exists(view32, kClass));
-  EXPECT_FALSE(reader.Exists(view64, kClass));
+  EXPECT_FALSE(ScratchRegistry::Exists(view32, kClass));
+  EXPECT_FALSE(ScratchRegistry::Exists(view64, kClass));
 }
 
 }  // namespace

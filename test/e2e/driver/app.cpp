@@ -524,6 +524,18 @@ bool App::Dismiss(const MessageBoxInfo& box, const std::string& button) {
   return WaitSettled(30000) != Settled::Timeout;
 }
 
+Settled App::Settle(int answer, DWORD timeoutMs,
+                    const std::function<void(const MessageBoxInfo&)>& seen) {
+  for (int answered = 0;;) {
+    const Settled settled = WaitSettled(timeoutMs);
+    if (settled != Settled::Box) return settled;
+    const auto box = WaitForBox(5000);
+    if (!box) continue;  // gone before it could be read
+    if (seen) seen(*box);
+    if (answered++ == answer || !Dismiss(*box)) return Settled::Box;
+  }
+}
+
 std::optional<Image> App::Capture() const {
   // Let the window put its last paint on the screen first.
   RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);

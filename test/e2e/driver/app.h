@@ -112,6 +112,11 @@ class App {
   std::optional<MessageBoxInfo> WaitForBox(DWORD timeoutMs = 10000);
   // Presses the box's button (the first when none is named) and waits until it is gone.
   bool Dismiss(const MessageBoxInfo& box, const std::string& button = {});
+  // WaitSettled, answering up to `answer` message boxes with their first
+  // button; each box is shown to seen() first. Box: one more came up, or one
+  // could not be answered.
+  Settled Settle(int answer, DWORD timeoutMs,
+                 const std::function<void(const MessageBoxInfo&)>& seen = {});
 
   std::optional<Image> Capture() const;
 

@@ -91,21 +91,9 @@ Outcome EndToEnd::Observe(const std::function<bool()>& act, int answer, DWORD ti
   const testing::JournalMark mark = store.Mark();
   const std::uint64_t from = LocalNow();
   if (!act()) ADD_FAILURE() << "the window did not take the input";
-  for (;;) {
-    run.settled = app.WaitSettled(timeoutMs);
-    if (run.settled != Settled::Box) break;
-    const auto box = app.WaitForBox(5000);
-    if (!box) {
-      ADD_FAILURE() << "a message box went before it could be read";
-      break;
-    }
-    run.boxes.push_back({*box, mark.Take()});
-    if (std::ssize(run.boxes) > answer) break;
-    if (!app.Dismiss(*box)) {
-      ADD_FAILURE() << "cannot answer the box \"" << box->text << "\"";
-      break;
-    }
-  }
+  run.settled = app.Settle(answer, timeoutMs, [&](const MessageBoxInfo& box) {
+    run.boxes.push_back({box, mark.Take()});
+  });
   const std::uint64_t to = LocalNow();
 
   const std::string box = app.Text(ControlId::txtResult);
@@ -124,12 +112,6 @@ std::vector<std::string> Outcome::BoxTexts() const {
   return texts;
 }
 
-std::string BoxLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -141,9 +123,9 @@ std::vector<std::string> Lines(const std::string& text) {
   }
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
+std::string Joined(const std::vector<std::string>& lines, std::string_view ending) {
   std::string text;
-  for (const std::string& line : lines) text += line + "\n";
+  for (const std::string& line : lines) text.append(line).append(ending);
   return text;
 }
 

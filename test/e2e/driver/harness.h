@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "e2e/driver/app.h"
@@ -43,8 +44,8 @@ struct ShownBox : MessageBoxInfo {
 
 // What one click changed.
 struct Outcome {
-  // Idle, or Box when more boxes came up than the click was to answer (the
-  // last stays up), Exited or Timeout.
+  // Idle; Box when more boxes came up than the click was to answer, or one
+  // could not be answered (it stays up); Exited or Timeout.
   Settled settled = Settled::Timeout;
   // The result box: the text the click appended; when it did not keep what
   // the box held, all the box holds, and replaced is set.
@@ -107,12 +108,12 @@ class StartedTool : public EndToEnd {
   const int dpi = ScreenDpi();
 };
 
+// One line each, for comparisons that print readably.
+std::string Joined(const std::vector<std::string>& lines, std::string_view ending = "\n");
 // The lines as the result box holds them: each ends in CR LF.
-std::string BoxLines(const std::vector<std::string>& lines);
+inline std::string BoxLines(const std::vector<std::string>& lines) { return Joined(lines, "\r\n"); }
 // The box's text split at CR LF.
 std::vector<std::string> Lines(const std::string& text);
-// One line each, for comparisons that print readably.
-std::string Joined(const std::vector<std::string>& lines);
 // The run ended on its own, without a message box.
 void ExpectIdle(const Outcome& run);
 // A box of the tool's: "Pelterwyn", the text, the icon, OK alone.

@@ -4,6 +4,7 @@
 //
 //   demo.exe --exe PATH --server NAME --mailbox NAME --screenshot FILE.bmp [--timeout SECONDS]
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <string>
 
@@ -56,24 +57,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   // Answer any box the run shows, and wait for it to end.
-  for (;;) {
-    const Settled settled = app.WaitSettled(timeoutMs);
-    if (settled == Settled::Box) {
-      if (const auto box = app.CurrentBox()) {
-        std::printf("Message box \"%s\" (icon: %s):\n%s\n\n", box->caption.c_str(),
-                    IconName(box->icon), box->text.c_str());
-        if (!app.Dismiss(*box)) {
-          std::fprintf(stderr, "demo: cannot dismiss the message box\n");
-          return 1;
-        }
-      }
-      continue;
-    }
-    if (settled != Settled::Idle) {
-      std::fprintf(stderr, "demo: the run did not finish\n");
-      return 1;
-    }
-    break;
+  const auto print = [](const MessageBoxInfo& box) {
+    std::printf("Message box \"%s\" (icon: %s):\n%s\n\n", box.caption.c_str(), IconName(box.icon),
+                box.text.c_str());
+  };
+  if (app.Settle(std::numeric_limits<int>::max(), timeoutMs, print) != Settled::Idle) {
+    std::fprintf(stderr, "demo: the run did not finish\n");
+    return 1;
   }
 
   std::printf("Result box:\n%s\n", app.Text(ControlId::txtResult).c_str());
