@@ -4,42 +4,34 @@
 // window is photographed with the results in it.
 #include <gtest/gtest.h>
 
-#include "e2e/hidden_support.h"
+#include "e2e/driver/harness.h"
 
 namespace pelterwyn::e2e {
 namespace {
 
-using namespace hidden;
-
-class HiddenRevealTest : public ::testing::Test {
+class HiddenRevealTest : public EndToEnd {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(app.Start()) << app.Error();
-    app.SetText(ControlId::txtServer, "EXCHANGE1");
-    app.SetText(ControlId::txtAlias, "jsmith");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Fill({.server = "EXCHANGE1", .mailbox = "jsmith"});
   }
-
-  StoreFixture store;
-  App app;
 };
 
 TEST_F(HiddenRevealTest, EachRevealedButtonRunsItsTestFromTheMouseOrTheKeyboard) {
   // Where Test 2 will stand is outside the window until it is revealed.
   {
-    const JournalMark mark(store);
-    ASSERT_TRUE(MouseClick(app, ControlId::cmdTest2));
-    Sleep(300);
-    ASSERT_EQ(app.WaitSettled(5000), Settled::Idle);
-    EXPECT_EQ(app.Text(ControlId::txtResult), "");
-    EXPECT_EQ(Joined(mark.Take().Story()), "");
+    const Outcome run = MouseClick(ControlId::cmdTest2);
+    ASSERT_EQ(run.settled, Settled::Idle);
+    EXPECT_EQ(run.BoxAfter(), "");
+    EXPECT_EQ(Joined(run.journal.Story()), "");
   }
-  ShowAllTests(app);
+  ASSERT_NO_FATAL_FAILURE(Reveal());
 
   {
     SCOPED_TRACE("Send Messages from the keyboard");
     // Tab from the result box: Send Messages, then the count, whose text is
     // selected on the way in and replaced by what is typed.
-    ASSERT_TRUE(MouseClick(app, ControlId::txtResult));
+    ASSERT_TRUE(app.MouseClick(ControlId::txtResult));
     ASSERT_TRUE(WaitUntil([&] { return app.Focus() == ControlId::txtResult; }));
     ASSERT_TRUE(app.PressKey(VK_TAB));
     ASSERT_TRUE(app.PressKey(VK_TAB));
@@ -49,35 +41,29 @@ TEST_F(HiddenRevealTest, EachRevealedButtonRunsItsTestFromTheMouseOrTheKeyboard)
         << app.Text(ControlId::txtCount);
     ASSERT_TRUE(app.PressKey(VK_TAB, {.shift = true}));
     ASSERT_TRUE(WaitUntil([&] { return app.Focus() == ControlId::cmdSend; }));
-    const JournalMark mark(store);
-    ASSERT_TRUE(app.PressKey(VK_SPACE));
-    ASSERT_EQ(app.WaitSettled(30000), Settled::Idle);
-    EXPECT_EQ(app.Text(ControlId::txtResult), "Sending message 2");
-    EXPECT_EQ(mark.Take().Count("Message", "Send"), 2);
+    const Outcome run = Press(VK_SPACE);
+    ASSERT_EQ(run.settled, Settled::Idle);
+    EXPECT_EQ(run.BoxAfter(), "Sending message 2");
+    EXPECT_EQ(run.journal.Count("Message", "Send"), 2);
   }
   for (const auto& [button, last] :
        {std::pair{ControlId::cmdGetRow, "Sum of rows=4"},
         std::pair{ControlId::cmdGetRows, "Row count after GetRows = 2"}}) {
     SCOPED_TRACE(std::string(ControlInfo(button).name) + " from the mouse");
-    ASSERT_TRUE(MouseClick(app, button));
+    const Outcome run = MouseClick(button, 2);
     const std::string count =
         button == ControlId::cmdGetRow ? "MAPITable.RowCount = 4" : "MAPITable.RowCount = 2";
-    for (const std::string& text : {count, std::string(last)}) {
-      const auto box = app.WaitForBox(30000);
-      ASSERT_TRUE(box.has_value()) << text;
-      EXPECT_EQ(box->text, text);
-      ExpectPlainBox(*box);
-      ASSERT_TRUE(app.Dismiss(*box));
-    }
-    ASSERT_EQ(app.WaitSettled(10000), Settled::Idle);
+    ASSERT_EQ(run.BoxTexts(), (std::vector<std::string>{count, last}));
+    ExpectBox(run.boxes[0], count, BoxIcon::None);
+    ExpectBox(run.boxes[1], last, BoxIcon::None);
+    ASSERT_EQ(run.settled, Settled::Idle);
   }
   {
     SCOPED_TRACE("Test 2 from the mouse");
-    ASSERT_TRUE(MouseClick(app, ControlId::cmdTest2));
-    Sleep(300);
-    ASSERT_EQ(app.WaitSettled(30000), Settled::Idle);
-    const auto lines = Lines(app.Text(ControlId::txtResult));
-    ASSERT_EQ(lines.size(), 4u) << app.Text(ControlId::txtResult);
+    const Outcome run = MouseClick(ControlId::cmdTest2);
+    ASSERT_EQ(run.settled, Settled::Idle);
+    const auto lines = Lines(run.BoxAfter());
+    ASSERT_EQ(lines.size(), 4u) << run.BoxAfter();
     EXPECT_EQ(lines.front(), "Logon: messaging subsystem installed.");
     EXPECT_EQ(lines.back(), "Logon: successfully retrieved Inbox.");
   }

@@ -4,27 +4,19 @@
 
 #include <vector>
 
-#include "e2e/driver/app.h"
+#include "e2e/driver/harness.h"
 
 namespace pelterwyn::e2e {
 namespace {
 
-std::string NameOf(std::optional<ControlId> id) {
-  return id ? std::string(ControlInfo(*id).name) : std::string("(none of the controls)");
-}
-
-class KeyboardTest : public ::testing::Test {
+class KeyboardTest : public StartedTool {
  protected:
-  void SetUp() override { ASSERT_TRUE(app.Start()) << app.Error(); }
-
   // Input arrives after sent messages: poll for the focus a key should give.
   void ExpectFocusAfter(WORD vk, Keys keys, ControlId expected) {
     ASSERT_TRUE(app.PressKey(vk, keys));
     WaitUntil([&] { return app.Focus() == expected; }, 2000);
     EXPECT_EQ(NameOf(app.Focus()), ControlInfo(expected).name);
   }
-
-  App app;
 };
 
 TEST_F(KeyboardTest, TabVisitsTheVisibleControlsInTabOrderOnly) {
@@ -42,10 +34,8 @@ TEST_F(KeyboardTest, AltEAndAltAPutTheFocusIntoTheirFields) {
   ExpectFocusAfter('A', {.alt = true}, ControlId::txtAlias);
   ExpectFocusAfter('E', {.alt = true}, ControlId::txtServer);
   // From the result box, which takes most keys itself.
-  app.Click(ControlId::cmdLogon);  // nothing typed: answered by a box
-  const auto box = app.WaitForBox();
-  ASSERT_TRUE(box.has_value());
-  ASSERT_TRUE(app.Dismiss(*box));
+  // Nothing typed: answered by a box.
+  ASSERT_EQ(Click(ControlId::cmdLogon, 1).boxes.size(), 1u);
   for (int i = 0; i < 4; ++i) ASSERT_TRUE(app.PressKey(VK_TAB));
   WaitUntil([&] { return app.Focus() == ControlId::txtResult; }, 2000);
   ASSERT_EQ(app.Focus(), ControlId::txtResult);
@@ -69,13 +59,9 @@ TEST_F(KeyboardTest, EnterInTheInputFieldsAndTheCheckBoxRunsTheLogonTest) {
     for (WORD vk : c.keysToReach) ASSERT_TRUE(app.PressKey(vk));
     WaitUntil([&] { return app.Focus() == c.focus; }, 2000);
     ASSERT_EQ(app.Focus(), c.focus);
-    ASSERT_TRUE(app.PressKey(VK_RETURN));
-    const auto box = app.WaitForBox();
-    ASSERT_TRUE(box.has_value()) << "Enter did not press Logon";
-    EXPECT_EQ(box->caption, "Pelterwyn");
-    EXPECT_EQ(box->text, "You must enter the Server name!");
-    EXPECT_EQ(box->icon, BoxIcon::Stop) << IconName(box->icon);
-    ASSERT_TRUE(app.Dismiss(*box));
+    const Outcome run = Press(VK_RETURN, {}, 1);
+    ASSERT_EQ(run.boxes.size(), 1u) << "Enter did not press Logon";
+    ExpectBox(run.boxes[0], "You must enter the Server name!", BoxIcon::Stop);
     EXPECT_EQ(app.CheckState(ControlId::chkLoad), BST_UNCHECKED) << "Enter is not Space";
   }
 }
@@ -94,15 +80,14 @@ TEST_F(KeyboardTest, EnterInTheResultBoxInsertsALineBreak) {
 }
 
 TEST_F(KeyboardTest, AClickWhileABoxIsUpStartsNoSecondRun) {
-  app.Click(ControlId::cmdLogon);
-  const auto first = app.WaitForBox();
-  ASSERT_TRUE(first.has_value());
+  const Outcome first = Click(ControlId::cmdLogon);  // its box stays up
+  ASSERT_EQ(first.settled, Settled::Box);
   app.Click(ControlId::cmdLogon);
   ASSERT_EQ(app.WaitSettled(5000), Settled::Box);
   const auto still = app.CurrentBox();
   ASSERT_TRUE(still.has_value());
-  EXPECT_EQ(still->window, first->window) << "a second run put up its own box";
-  ASSERT_TRUE(app.Dismiss(*first));
+  EXPECT_EQ(still->window, first.boxes.at(0).window) << "a second run put up its own box";
+  ASSERT_TRUE(app.Dismiss(first.boxes[0]));
   EXPECT_EQ(app.WaitSettled(5000), Settled::Idle) << "the ignored click ran afterwards";
 }
 
@@ -122,13 +107,12 @@ TEST_F(KeyboardTest, TheResultBoxTakesMoreThanThirtyThousandCharacters) {
   // A Logon run appends its trace lines below.
   app.Type(ControlId::txtServer, "EXCHANGE1");
   app.Type(ControlId::txtAlias, "jsmith");
-  app.Click(ControlId::cmdLogon);
-  ASSERT_EQ(app.WaitSettled(60000), Settled::Idle);
-  const std::string result = app.Text(ControlId::txtResult);
-  ASSERT_GT(result.size(), filler.size() + 2 + 5);
-  EXPECT_TRUE(result.substr(0, filler.size() + 2) == filler + "yz");
-  EXPECT_EQ(result.substr(filler.size() + 2, 4), "CDO=");
-  EXPECT_EQ(result.substr(result.size() - 2), "\r\n");
+  const Outcome run = Click(ControlId::cmdLogon);
+  ASSERT_EQ(run.settled, Settled::Idle);
+  ASSERT_FALSE(run.replaced) << "the text before is gone";
+  ASSERT_GT(run.box.size(), 5u);
+  EXPECT_EQ(run.box.substr(0, 4), "CDO=");
+  EXPECT_EQ(run.box.substr(run.box.size() - 2), "\r\n");
 }
 
 }  // namespace

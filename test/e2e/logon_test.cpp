@@ -4,26 +4,16 @@
 // stand-ins journaled.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
-#include "e2e/driver/app.h"
-#include "support/journal.h"
-#include "support/store_fixture.h"
-#include "support/wine_paths.h"
+#include "e2e/driver/harness.h"
 
 namespace pelterwyn::e2e {
 namespace {
 
 using Lines = std::vector<std::string>;
-using testing::Journal;
-using testing::JournalEvent;
 
-constexpr char kCdoClassKey[] = "CLSID\\{3FA7DEB3-6438-101B-ACC1-00AA00423326}";
 constexpr char kServer[] = "EXCHANGE1";
 constexpr char kInbox[] = "EXCHANGE1\\jsmith\\Inbox";
 // What the stand-ins declare in their version resources.
@@ -35,85 +25,11 @@ const std::string kLogonFailed =
 const std::string kNetworkError =
     "-2147221227 [Collaboration Data Objects - [MAPI_E_NETWORK_ERROR(80040115)]]";
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  return static_cast<bool>(out);
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Joined(const Lines& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
 void Append(Lines& lines, const Lines& more) {
   lines.insert(lines.end(), more.begin(), more.end());
 }
 
-std::string DirectoryOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
-
-std::string RegisteredCdoPath() {
-  char value[MAX_PATH * 2] = {};
-  DWORD size = sizeof value;
-  const std::string key = std::string(kCdoClassKey) + "\\InprocServer32";
-  if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
-      ERROR_SUCCESS) {
-    return {};
-  }
-  return value;
-}
-
-struct LibraryFreer {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
-
-// The file version as the loader's search finds the file; "" without one.
-// version.dll is not among the libraries the tests link.
-std::string FileVersion(const std::string& file) {
-  const UniqueLibrary version(LoadLibraryA("version.dll"));
-  if (!version) return "(no version.dll)";
-  const auto size = reinterpret_cast<decltype(&GetFileVersionInfoSizeA)>(
-      reinterpret_cast<void*>(GetProcAddress(version.get(), "GetFileVersionInfoSizeA")));
-  const auto read = reinterpret_cast<decltype(&GetFileVersionInfoA)>(
-      reinterpret_cast<void*>(GetProcAddress(version.get(), "GetFileVersionInfoA")));
-  const auto query = reinterpret_cast<decltype(&VerQueryValueA)>(
-      reinterpret_cast<void*>(GetProcAddress(version.get(), "VerQueryValueA")));
-  if (!size || !read || !query) return "(no version functions)";
-  DWORD ignored = 0;
-  const DWORD bytes = size(file.c_str(), &ignored);
-  if (bytes == 0) return {};
-  std::vector<char> block(bytes);
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!read(file.c_str(), 0, bytes, block.data()) ||
-      !query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) {
-    return {};
-  }
-  return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
-         std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
-         std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
-         std::to_string(LOWORD(fixed->dwFileVersionLS));
-}
-
-std::string MapiOnPath() { return "MAPI32=" + FileVersion("mapi32.dll") + " @%PATH%"; }
-
-// The lines every run opens with while the stand-in cdo.dll of the build is registered.
-Lines VersionLines() {
-  const std::string cdo = RegisteredCdoPath();
-  return {"CDO=" + std::string(kStandinCdoVersion) + " @" + cdo, MapiOnPath(),
-          "MAPI32=" + std::string(kStandinMapiVersion) + " @" + DirectoryOf(cdo) + "\\MAPI32.DLL"};
-}
+std::string MapiOnPath() { return "MAPI32=" + testing::FileVersion("mapi32.dll") + " @%PATH%"; }
 
 enum class Shape { AllArgs, ProfileInfo };
 
@@ -145,57 +61,6 @@ const Lines kFailedAttempt = {"Session.Logon", "Session.Logoff"};
 const Lines kSucceededAttempt = {"Session.Logon",   "Session.Name",   "Session.Inbox",
                                  "Folder.Messages", "Messages.Count", "Session.Logoff"};
 
-std::uint64_t Seconds(const SYSTEMTIME& t) {
-  FILETIME f{};
-  SystemTimeToFileTime(&t, &f);
-  return ((static_cast<std::uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000000ull;
-}
-
-std::uint64_t LocalNow() {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  return Seconds(now);
-}
-
-// The log with each line's timestamp checked and replaced by "<t>", so that
-// the rest can be compared exactly. A stamp must read m/d/yyyy h:mm:ss AM|PM
-// and lie within the run.
-struct StampedLog {
-  std::string text;
-  std::vector<std::string> problems;
-};
-
-StampedLog Unstamp(const std::string& log, std::uint64_t from, std::uint64_t to) {
-  static const std::regex stamped(
-      R"(^(1[0-2]|[1-9])/([12][0-9]|3[01]|[1-9])/([0-9]{4}) (1[0-2]|[1-9]):([0-5][0-9]):([0-5][0-9]) (AM|PM):)");
-  StampedLog out;
-  std::size_t start = 0;
-  while (start < log.size()) {
-    const auto end = log.find("\r\n", start);
-    const std::string line =
-        log.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    std::smatch m;
-    if (std::regex_search(line, m, stamped)) {
-      SYSTEMTIME t{};
-      t.wMonth = static_cast<WORD>(std::stoi(m[1]));
-      t.wDay = static_cast<WORD>(std::stoi(m[2]));
-      t.wYear = static_cast<WORD>(std::stoi(m[3]));
-      t.wHour = static_cast<WORD>(std::stoi(m[4]) % 12 + (m[7] == "PM" ? 12 : 0));
-      t.wMinute = static_cast<WORD>(std::stoi(m[5]));
-      t.wSecond = static_cast<WORD>(std::stoi(m[6]));
-      const std::uint64_t at = Seconds(t);
-      if (at < from || at > to) out.problems.push_back("not within the run: " + line);
-      out.text += "<t>:" + m.suffix().str();
-    } else {
-      out.text += line;
-    }
-    if (end == std::string::npos) break;
-    out.text += "\r\n";
-    start = end + 2;
-  }
-  return out;
-}
-
 // The log lines of a run: its messages stamped, between separators.
 std::string Framed(const Lines& messages, bool closed = true) {
   std::string text = std::string(kSeparator) + "\r\n";
@@ -204,28 +69,28 @@ std::string Framed(const Lines& messages, bool closed = true) {
   return text;
 }
 
-// What one run added.
-struct Outcome {
-  Settled settled = Settled::Timeout;
-  std::string box;
-  StampedLog log;
-  Journal journal;
-};
-
-enum class Press { LogonButton, Enter };
-
-class LogonRun : public ::testing::Test {
+class LogonRun : public EndToEnd {
  protected:
-  void Start() { ASSERT_TRUE(app.Start()) << app.Error(); }
-
-  // Rewrites the store's faults.ini; each run's session reads it afresh.
-  void SetFaults(const std::string& section) {
-    ASSERT_TRUE(WriteFile(store.Root() + "\\faults.ini", "[faults]\r\n" + section));
+  std::string RegisteredCdoPath() const {
+    return registry
+        .ReadString(HKEY_LOCAL_MACHINE, std::string(kCdoClassKey) + "\\InprocServer32", "")
+        .value_or("");
   }
 
-  void Fill(const std::string& server, const std::string& mailbox) {
-    app.SetText(ControlId::txtServer, server);
-    app.SetText(ControlId::txtAlias, mailbox);
+  // The lines every run opens with while the stand-in cdo.dll of the build is registered.
+  Lines VersionLines() const {
+    const std::string cdo = RegisteredCdoPath();
+    return {"CDO=" + std::string(kStandinCdoVersion) + " @" + cdo, MapiOnPath(),
+            "MAPI32=" + std::string(kStandinMapiVersion) + " @" +
+                cdo.substr(0, cdo.find_last_of('\\')) + "\\MAPI32.DLL"};
+  }
+
+  // A run that creates the session: the version lines, then `attempts`.
+  Lines Instantiated(const Lines& attempts) const {
+    Lines lines = VersionLines();
+    lines.push_back("Instantiated CDO");
+    Append(lines, attempts);
+    return lines;
   }
 
   // Real keys: Alt+A into the mailbox field, then Tab on to the check box.
@@ -236,41 +101,20 @@ class LogonRun : public ::testing::Test {
     ASSERT_EQ(app.Focus(), ControlId::chkLoad);
   }
 
-  Outcome RunLogon(Press press = Press::LogonButton) {
-    const std::string boxBefore = app.Text(ControlId::txtResult);
-    const std::string logBefore = ReadFile(app.LogPath());
-    const std::string journalBefore = ReadFile(store.JournalPath());
-    const std::uint64_t from = LocalNow();
-    Outcome run;
-    if (press == Press::Enter) {
-      if (!app.PressKey(VK_RETURN)) ADD_FAILURE() << "cannot press Enter in the window";
-    } else {
-      app.Click(ControlId::cmdLogon);
-    }
-    run.settled = app.WaitSettled(60000);
-    const std::uint64_t to = LocalNow();
-    const std::string box = app.Text(ControlId::txtResult);
-    if (box.compare(0, boxBefore.size(), boxBefore) != 0) {
-      ADD_FAILURE() << "the run changed what the box held before";
-    }
-    run.box = box.substr(std::min(box.size(), boxBefore.size()));
-    const std::string log = ReadFile(app.LogPath());
-    if (log.compare(0, logBefore.size(), logBefore) != 0) {
-      ADD_FAILURE() << "the run changed earlier lines of the log";
-    }
-    run.log = Unstamp(log.substr(std::min(log.size(), logBefore.size())), from, to);
-    const std::string journal = ReadFile(store.JournalPath());
-    run.journal = Journal::Parse(journal.substr(std::min(journal.size(), journalBefore.size())));
-    return run;
+  Outcome RunLogon() { return Click(ControlId::cmdLogon); }
+
+  // The run ended on its own and appended `messages` to the box.
+  static void ExpectBoxTrace(const Outcome& run, const Lines& messages) {
+    ExpectIdle(run);
+    EXPECT_FALSE(run.replaced) << "the run changed what the box held before";
+    EXPECT_EQ(run.box, BoxLines(messages));
+    EXPECT_TRUE(run.logProblems.empty()) << ::testing::PrintToString(run.logProblems);
   }
 
-  // The run ended on its own, wrote `messages` to the box, and the same,
-  // timestamped, to the log.
+  // ... and the same, timestamped, to the log.
   static void ExpectTrace(const Outcome& run, const Lines& messages, bool closed = true) {
-    EXPECT_EQ(run.settled, Settled::Idle);
-    EXPECT_EQ(run.box, Joined(messages));
-    EXPECT_EQ(run.log.text, Framed(messages, closed));
-    EXPECT_TRUE(run.log.problems.empty()) << ::testing::PrintToString(run.log.problems);
+    ExpectBoxTrace(run, messages);
+    EXPECT_EQ(run.log, Framed(messages, closed));
   }
 
   static void ExpectTidyJournal(const Journal& journal) {
@@ -278,9 +122,6 @@ class LogonRun : public ::testing::Test {
     EXPECT_TRUE(journal.AllReleased()) << ::testing::PrintToString(journal.Unreleased());
     EXPECT_TRUE(journal.FailedLookups().empty()) << journal.FailedLookups().front().line;
   }
-
-  testing::StoreFixture store;
-  App app;
 };
 
 Lines Sequence(const std::vector<const Lines*>& attempts) {
@@ -344,55 +185,42 @@ void ExpectReadsBound(const Journal& journal) {
 }
 
 TEST_F(LogonRun, EmptyFieldsAreRefusedWithAStopBoxAndAFieldToFillIn) {
-  Start();
+  ASSERT_NO_FATAL_FAILURE(Start());
   // Both empty, Enter in the check box: only the first box.
-  FocusCheckBox();
-  ASSERT_TRUE(app.PressKey(VK_RETURN));
-  auto box = app.WaitForBox();
-  ASSERT_TRUE(box.has_value()) << "Enter did not run the test";
-  EXPECT_EQ(box->caption, "Pelterwyn");
-  EXPECT_EQ(box->text, "You must enter the Server name!");
-  EXPECT_EQ(box->icon, BoxIcon::Stop) << IconName(box->icon);
-  EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
-  ASSERT_TRUE(app.Dismiss(*box));
-  EXPECT_EQ(app.WaitSettled(3000), Settled::Idle) << "a second box followed";
+  ASSERT_NO_FATAL_FAILURE(FocusCheckBox());
+  Outcome run = Press(VK_RETURN, {}, 1);
+  ASSERT_EQ(run.boxes.size(), 1u) << "Enter did not run the test, or a second box followed";
+  ExpectBox(run.boxes[0], "You must enter the Server name!", BoxIcon::Stop);
+  EXPECT_EQ(run.settled, Settled::Idle) << "a second box followed";
   WaitUntil([&] { return app.Focus() == ControlId::txtServer; }, 2000);
   EXPECT_EQ(app.Focus(), ControlId::txtServer);
 
   // Server typed, mailbox empty, Enter in the server field.
   ASSERT_TRUE(app.TypeKeys(kServer));
   ASSERT_EQ(app.Text(ControlId::txtServer), kServer);
-  ASSERT_TRUE(app.PressKey(VK_RETURN));
-  box = app.WaitForBox();
-  ASSERT_TRUE(box.has_value());
-  EXPECT_EQ(box->caption, "Pelterwyn");
-  EXPECT_EQ(box->text, "You must enter the Alias!");
-  EXPECT_EQ(box->icon, BoxIcon::Stop) << IconName(box->icon);
-  ASSERT_TRUE(app.Dismiss(*box));
-  EXPECT_EQ(app.WaitSettled(3000), Settled::Idle);
+  run = Press(VK_RETURN, {}, 1);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  ExpectBox(run.boxes[0], "You must enter the Alias!", BoxIcon::Stop);
+  EXPECT_EQ(run.settled, Settled::Idle);
   WaitUntil([&] { return app.Focus() == ControlId::txtAlias; }, 2000);
   EXPECT_EQ(app.Focus(), ControlId::txtAlias);
 
   // Mailbox filled, server emptied: the server is checked first.
-  Fill("", "jsmith");
-  app.Click(ControlId::cmdLogon);
-  box = app.WaitForBox();
-  ASSERT_TRUE(box.has_value());
-  EXPECT_EQ(box->text, "You must enter the Server name!");
-  ASSERT_TRUE(app.Dismiss(*box));
+  Fill({.server = "", .mailbox = "jsmith"});
+  run = Click(ControlId::cmdLogon, 1);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  ExpectBox(run.boxes[0], "You must enter the Server name!", BoxIcon::Stop);
   WaitUntil([&] { return app.Focus() == ControlId::txtServer; }, 2000);
   EXPECT_EQ(app.Focus(), ControlId::txtServer);
 
-  EXPECT_FALSE(Exists(app.LogPath())) << "a refused run wrote to the log";
+  EXPECT_FALSE(testing::FileExists(app.LogPath())) << "a refused run wrote to the log";
   EXPECT_EQ(app.Text(ControlId::txtResult), "");
   EXPECT_TRUE(store.ReadJournal().Events().empty()) << "a refused run created a session";
 
   // A single blank is a server name: the run happens, and the server is not found.
-  Fill(" ", "jsmith");
-  const Outcome run = RunLogon();
-  Lines expected = VersionLines();
-  expected.push_back("Instantiated CDO");
-  Append(expected, BothFail("jsmith", kNetworkError, " "));
+  Fill({.server = " ", .mailbox = "jsmith"});
+  run = RunLogon();
+  const Lines expected = Instantiated(BothFail("jsmith", kNetworkError, " "));
   ExpectTrace(run, expected);
   ExpectLogonShapes(run.journal, {" \njsmith", " \njsmith"});
 }
@@ -402,7 +230,7 @@ TEST_F(LogonRun, AnAliasIsTriedTwiceOnEnter) {
   const int count = store.CountMessages(kInbox);
   ASSERT_EQ(count, 4);
   ASSERT_TRUE(RegisteredCdoPath().ends_with("\\cdo.dll")) << RegisteredCdoPath();
-  Start();
+  ASSERT_NO_FATAL_FAILURE(Start());
   // Typed as a user types, Enter pressed in the mailbox field.
   ASSERT_TRUE(app.TypeKeys(kServer));
   ASSERT_TRUE(app.PressKey(VK_TAB));
@@ -410,11 +238,9 @@ TEST_F(LogonRun, AnAliasIsTriedTwiceOnEnter) {
   WaitUntil([&] { return app.Focus() == ControlId::txtAlias; }, 2000);
   ASSERT_EQ(app.Focus(), ControlId::txtAlias);
   ASSERT_EQ(app.Text(ControlId::txtAlias), "jsmith");
-  const Outcome run = RunLogon(Press::Enter);
+  const Outcome run = Press(VK_RETURN);
 
-  Lines expected = VersionLines();
-  expected.push_back("Instantiated CDO");
-  Append(expected, BothSucceed("jsmith", count));
+  const Lines expected = Instantiated(BothSucceed("jsmith", count));
   ExpectTrace(run, expected);
 
   ExpectTidyJournal(run.journal);
@@ -427,17 +253,15 @@ TEST_F(LogonRun, AnAliasIsTriedTwiceOnEnter) {
   // A second run appends a second framed trace.
   const Outcome again = RunLogon();
   ExpectTrace(again, expected);
-  EXPECT_EQ(app.Text(ControlId::txtResult), Joined(expected) + Joined(expected));
+  EXPECT_EQ(app.Text(ControlId::txtResult), BoxLines(expected) + BoxLines(expected));
 }
 
 TEST_F(LogonRun, AnAddressIsTriedAgainWithTheSmtpPrefix) {
-  Start();
-  Fill(kServer, "jsmith@example.com");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Fill({.server = kServer, .mailbox = "jsmith@example.com"});
   const Outcome run = RunLogon();
 
-  Lines expected = VersionLines();
-  expected.push_back("Instantiated CDO");
-  Append(expected, BothFail("jsmith@example.com"));
+  Lines expected = Instantiated(BothFail("jsmith@example.com"));
   Append(expected, BothSucceed("SMTP:jsmith@example.com", 3));
   ExpectTrace(run, expected);
 
@@ -450,15 +274,11 @@ TEST_F(LogonRun, AnAddressIsTriedAgainWithTheSmtpPrefix) {
                     {"EXCHANGE1\njsmith@example.com", "EXCHANGE1\njsmith@example.com",
                      "EXCHANGE1\nSMTP:jsmith@example.com", "EXCHANGE1\nSMTP:jsmith@example.com"});
   ExpectReadsBound(run.journal);
-  std::vector<std::string> sessions;
-  for (const JournalEvent& e : run.journal.Events()) {
-    if (e.kind == JournalEvent::Kind::Created && e.type == "Session") sessions.push_back(e.object);
-  }
-  EXPECT_EQ(sessions.size(), 1u) << "all four attempts share one session";
+  EXPECT_EQ(run.journal.CountCreated("Session"), 1) << "all four attempts share one session";
 }
 
 TEST_F(LogonRun, TheSecondPassFollowsWhereTheSmtpPrefixStands) {
-  Start();
+  ASSERT_NO_FATAL_FAILURE(Start());
   struct Case {
     const char* mailbox;
     Lines trace;
@@ -487,11 +307,9 @@ TEST_F(LogonRun, TheSecondPassFollowsWhereTheSmtpPrefixStands) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mailbox);
-    Fill(kServer, c.mailbox);
+    Fill({.server = kServer, .mailbox = c.mailbox});
     const Outcome run = RunLogon();
-    Lines expected = VersionLines();
-    expected.push_back("Instantiated CDO");
-    Append(expected, c.trace);
+    const Lines expected = Instantiated(c.trace);
     ExpectTrace(run, expected);
     ExpectTidyJournal(run.journal);
     ExpectLogonShapes(run.journal, c.profileInfos);
@@ -503,18 +321,19 @@ TEST_F(LogonRun, WithoutTheSessionClassTheRunEndsAtTheErrorLine) {
   // CO_E_CLASSSTRING with Windows' text, which the tool supplies where Wine has none.
   const std::string error = "Error instantiating CDO: -2147221005 Invalid class string";
   // The ProgID goes; the class and its file stay.
-  ASSERT_EQ(RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\MAPI.Session"), ERROR_SUCCESS);
-  Start();
-  Fill(kServer, "jsmith@example.com");
+  ASSERT_TRUE(registry.Exists(HKEY_LOCAL_MACHINE, kSessionProgIdKey));
+  ASSERT_NO_FATAL_FAILURE(registry.Hide(HKEY_LOCAL_MACHINE, kSessionProgIdKey));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Fill({.server = kServer, .mailbox = "jsmith@example.com"});
   Outcome run = RunLogon();
   Lines expected = VersionLines();
   expected.push_back(error);
   ExpectTrace(run, expected, false);
 
   // The class goes too, and mapi32.dll is pre-loaded: absent versions show empty.
-  ASSERT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, kCdoClassKey), ERROR_SUCCESS);
-  FocusCheckBox();
-  ASSERT_TRUE(app.PressKey(VK_SPACE));
+  ASSERT_TRUE(registry.Exists(HKEY_LOCAL_MACHINE, kCdoClassKey));
+  ASSERT_NO_FATAL_FAILURE(registry.Hide(HKEY_LOCAL_MACHINE, kCdoClassKey));
+  Fill({.load = true});
   ASSERT_EQ(app.CheckState(ControlId::chkLoad), BST_CHECKED);
   run = RunLogon();
   ExpectTrace(run, {"CDO= @", MapiOnPath(), "Calling LoadLibrary\r\n", error}, false);
@@ -523,13 +342,13 @@ TEST_F(LogonRun, WithoutTheSessionClassTheRunEndsAtTheErrorLine) {
 }
 
 TEST_F(LogonRun, CallLoadLibraryAddsItsLineAndAnEmptyLineOnlyWhenTicked) {
-  Start();
-  Fill(kServer, "jsmith");
-  FocusCheckBox();
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Fill({.server = kServer, .mailbox = "jsmith"});
+  ASSERT_NO_FATAL_FAILURE(FocusCheckBox());
   ASSERT_TRUE(app.PressKey(VK_SPACE));
   ASSERT_EQ(app.CheckState(ControlId::chkLoad), BST_CHECKED);
   // Enter in the ticked check box runs the test and leaves the tick.
-  Outcome run = RunLogon(Press::Enter);
+  Outcome run = Press(VK_RETURN);
   Lines ticked = VersionLines();
   ticked.push_back("Calling LoadLibrary\r\n");
   ticked.push_back("Instantiated CDO");
@@ -538,28 +357,25 @@ TEST_F(LogonRun, CallLoadLibraryAddsItsLineAndAnEmptyLineOnlyWhenTicked) {
   EXPECT_NE(run.box.find("Calling LoadLibrary\r\n\r\nInstantiated CDO\r\n"), std::string::npos);
   ASSERT_EQ(app.CheckState(ControlId::chkLoad), BST_CHECKED);
 
-  FocusCheckBox();
+  ASSERT_NO_FATAL_FAILURE(FocusCheckBox());
   ASSERT_TRUE(app.PressKey(VK_SPACE));
   ASSERT_EQ(app.CheckState(ControlId::chkLoad), BST_UNCHECKED);
   run = RunLogon();
-  Lines unticked = VersionLines();
-  unticked.push_back("Instantiated CDO");
-  Append(unticked, BothSucceed("jsmith", 3));
+  const Lines unticked = Instantiated(BothSucceed("jsmith", 3));
   ExpectTrace(run, unticked);
 }
 
 TEST_F(LogonRun, ProbeFailuresAreReportedAndTheNextAttemptStillRuns) {
-  Start();
-  Fill(kServer, "jsmith");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Fill({.server = kServer, .mailbox = "jsmith"});
 
   // The first logon fails, with its description filled in late; the second
   // probe logs on but cannot read the session's name, which the Inbox line reports.
-  SetFaults(
-      "Session.Logon#1 = deferred 0x80040115 The server is not reachable.\r\n"
-      "Session.Name#1 = fail 0x80040605 The session name is not available.\r\n");
+  store.SetFault("Session.Logon#1", "deferred 0x80040115 The server is not reachable.");
+  store.SetFault("Session.Name#1", "fail 0x80040605 The session name is not available.");
   Outcome run = RunLogon();
-  Lines expected = VersionLines();
-  Append(expected, {"Instantiated CDO", Attempt(Shape::AllArgs, "jsmith"),
+  Lines expected =
+      Instantiated({Attempt(Shape::AllArgs, "jsmith"),
                     "    Logon error: -2147221227 The server is not reachable.",
                     Attempt(Shape::ProfileInfo, "jsmith"),
                     "    Error accessing Inbox: -2147219963 The session name is not available."});
@@ -569,13 +385,12 @@ TEST_F(LogonRun, ProbeFailuresAreReportedAndTheNextAttemptStillRuns) {
                                                "Session.Name", "Session.Inbox", "Session.Logoff"}));
 
   // The Inbox fails, then comes back as no object without an error.
-  SetFaults(
-      "Session.Inbox#1 = fail -2147221233\r\n"
-      "Session.Inbox#2 = nothing\r\n");
+  store.ClearFaults();
+  store.SetFault("Session.Inbox#1", "fail -2147221233");
+  store.SetFault("Session.Inbox#2", "nothing");
   run = RunLogon();
-  expected = VersionLines();
-  Append(expected, {"Instantiated CDO", Attempt(Shape::AllArgs, "jsmith"),
-                    "    Session name: MAPI Profile for jsmith",
+  expected =
+      Instantiated({Attempt(Shape::AllArgs, "jsmith"), "    Session name: MAPI Profile for jsmith",
                     "    Error accessing Inbox: -2147221233 [Collaboration Data Objects - "
                     "[MAPI_E_NOT_FOUND(8004010F)]]",
                     Attempt(Shape::ProfileInfo, "jsmith"),
@@ -588,20 +403,17 @@ TEST_F(LogonRun, ProbeFailuresAreReportedAndTheNextAttemptStillRuns) {
 }
 
 TEST_F(LogonRun, AMessageCountThatCannotBeReadStillCountsAsLoggedOn) {
-  Start();
-  Fill(kServer, "jsmith");
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Fill({.server = kServer, .mailbox = "jsmith"});
 
   // Count fails in the first probe, Messages in the second: no count line,
   // no error line, and the test logs off after each.
-  SetFaults(
-      "Messages.Count#1 = fail 0x80004005 The Count is not available.\r\n"
-      "Folder.Messages#2 = fail 0x80004005 The messages are not available.\r\n");
+  store.SetFault("Messages.Count#1", "fail 0x80004005 The Count is not available.");
+  store.SetFault("Folder.Messages#2", "fail 0x80004005 The messages are not available.");
   Outcome run = RunLogon();
-  Lines expected = VersionLines();
-  Append(expected,
-         {"Instantiated CDO", Attempt(Shape::AllArgs, "jsmith"),
-          "    Session name: MAPI Profile for jsmith", Attempt(Shape::ProfileInfo, "jsmith"),
-          "    Session name: MAPI Profile for jsmith"});
+  Lines expected = Instantiated(
+      {Attempt(Shape::AllArgs, "jsmith"), "    Session name: MAPI Profile for jsmith",
+       Attempt(Shape::ProfileInfo, "jsmith"), "    Session name: MAPI Profile for jsmith"});
   ExpectTrace(run, expected);
   ExpectTidyJournal(run.journal);
   EXPECT_EQ(run.journal.CallSequence(),
@@ -610,56 +422,27 @@ TEST_F(LogonRun, AMessageCountThatCannotBeReadStillCountsAsLoggedOn) {
                    "Session.Inbox", "Folder.Messages", "Session.Logoff"}));
 
   // An empty Inbox counts 0.
-  SetFaults("");
+  store.ClearFaults();
   store.EmptyFolder(kInbox);
   ASSERT_EQ(store.CountMessages(kInbox), 0);
   run = RunLogon();
-  expected = VersionLines();
-  expected.push_back("Instantiated CDO");
-  Append(expected, BothSucceed("jsmith", 0));
+  expected = Instantiated(BothSucceed("jsmith", 0));
   ExpectTrace(run, expected);
   ExpectTidyJournal(run.journal);
 }
 
-// A folder of the test's own, removed with what it holds.
-class TempFolder {
- public:
-  TempFolder() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + "pelterwyn-cdo-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempFolder() {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        DeleteFileA((path_ + "\\" + found.cFileName).c_str());
-      } while (FindNextFileA(search, &found));
-      FindClose(search);
-    }
-    RemoveDirectoryA(path_.c_str());
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 TEST_F(LogonRun, ACdoDllRegisteredInCapitalsStillFindsTheMapi32BesideIt) {
   const std::string built = testing::BinaryDir() + "\\standins\\cdo\\";
-  TempFolder folder;
+  const testing::TempFolder folder("pelterwyn-cdo");
+  ASSERT_FALSE(folder.Path().empty());
   const std::string cdo = folder.Path() + "\\CDO.DLL";
   ASSERT_TRUE(CopyFileA((built + "cdo.dll").c_str(), cdo.c_str(), FALSE)) << built;
   ASSERT_TRUE(
       CopyFileA((built + "mapi32.dll").c_str(), (folder.Path() + "\\mapi32.dll").c_str(), FALSE));
-  const std::string key = std::string(kCdoClassKey) + "\\InprocServer32";
-  ASSERT_EQ(RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, cdo.c_str(),
-                            static_cast<DWORD>(cdo.size() + 1)),
-            ERROR_SUCCESS);
-  Start();
-  Fill(kServer, "jsmith");
+  ASSERT_NO_FATAL_FAILURE(registry.SetString(
+      HKEY_LOCAL_MACHINE, std::string(kCdoClassKey) + "\\InprocServer32", "", cdo));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Fill({.server = kServer, .mailbox = "jsmith"});
   Outcome run = RunLogon();
   Lines expected = {
       "CDO=" + std::string(kStandinCdoVersion) + " @" + cdo, MapiOnPath(),
@@ -678,34 +461,30 @@ TEST_F(LogonRun, ACdoDllRegisteredInCapitalsStillFindsTheMapi32BesideIt) {
 }
 
 TEST_F(LogonRun, ALogThatCannotBeWrittenLeavesTheResultBoxComplete) {
-  Start();
-  Fill(kServer, "jsmith");
-  Lines expected = VersionLines();
-  expected.push_back("Instantiated CDO");
-  Append(expected, BothSucceed("jsmith", 3));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Fill({.server = kServer, .mailbox = "jsmith"});
+  const Lines expected = Instantiated(BothSucceed("jsmith", 3));
 
   // A folder where the log would be.
   ASSERT_TRUE(CreateDirectoryA(app.LogPath().c_str(), nullptr));
   Outcome run = RunLogon();
-  EXPECT_EQ(run.settled, Settled::Idle);
-  EXPECT_EQ(run.box, Joined(expected));
+  ExpectBoxTrace(run, expected);
   EXPECT_TRUE(GetFileAttributesA(app.LogPath().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_TRUE(RemoveDirectoryA(app.LogPath().c_str())) << "something was written into it";
 
   // A log held open, unshared, by another program. (Wine run as root writes
   // to a file with the read-only attribute all the same.)
   const std::string earlier = "earlier run\r\n";
-  ASSERT_TRUE(WriteFile(app.LogPath(), earlier));
+  ASSERT_TRUE(testing::WriteFileBytes(app.LogPath(), earlier));
   {
     const UniqueHandle held(CreateFileA(app.LogPath().c_str(), GENERIC_READ, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
     run = RunLogon();
   }
-  EXPECT_EQ(run.settled, Settled::Idle);
-  EXPECT_EQ(run.box, Joined(expected));
-  EXPECT_EQ(ReadFile(app.LogPath()), earlier);
-  EXPECT_EQ(app.Text(ControlId::txtResult), Joined(expected) + Joined(expected));
+  ExpectBoxTrace(run, expected);
+  EXPECT_EQ(testing::ReadFileBytes(app.LogPath()), earlier);
+  EXPECT_EQ(app.Text(ControlId::txtResult), BoxLines(expected) + BoxLines(expected));
 }
 
 }  // namespace

@@ -5,51 +5,43 @@
 
 #include <set>
 
-#include "e2e/driver/app.h"
-#include "support/store_fixture.h"
-#include "win32/control_ids.h"
+#include "e2e/driver/harness.h"
 
 namespace pelterwyn::e2e {
 namespace {
 
-bool Busy(HWND window) {
-  DWORD_PTR ignored = 0;
-  return !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 20, &ignored);
-}
+class Repaint : public EndToEnd {
+ protected:
+  Repaint() : EndToEnd({.journal = false}) {}
+};
 
-std::uint64_t Fingerprint(const Image& image) {
-  std::uint64_t hash = 1469598103934665603ull;
-  for (int y = 0; y < image.Height(); ++y) {
-    for (int x = 0; x < image.Width(); ++x) hash = (hash ^ image.At(x, y)) * 1099511628211ull;
-  }
-  return hash;
-}
-
-TEST(Repaint, TheResultBoxShowsProgressWhileTheSendTestHoldsTheThread) {
-  testing::StoreFixture store(false);
-  App app;
-  ASSERT_TRUE(app.Start()) << app.Error();
-  app.SysCommand(win32::kSysShowAllTests);
-  ASSERT_EQ(app.WaitSettled(5000), Settled::Idle);
-  app.Type(ControlId::txtServer, "EXCHANGE1");
-  app.Type(ControlId::txtAlias, "jsmith");
-  app.SetText(ControlId::txtCount, "60");  // about 60 ms each against the stand-ins
+TEST_F(Repaint, TheResultBoxShowsProgressWhileTheSendTestHoldsTheThread) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(Reveal());
+  // About 60 ms each against the stand-ins.
+  Fill({.server = "EXCHANGE1", .mailbox = "jsmith", .count = "60"});
 
   RECT box{};
   GetWindowRect(app.Control(ControlId::txtResult), &box);
-  app.Click(ControlId::cmdSend);
-  ASSERT_TRUE(WaitUntil([&] { return Busy(app.Window()); }, 5000)) << "the test did not start";
-
   // Pictures of the box taken while the thread answered nothing, before and after.
   std::set<std::uint64_t> whileBusy;
-  while (Busy(app.Window())) {
-    const auto shot = Image::CaptureScreen(box);
-    ASSERT_TRUE(shot.has_value());
-    if (Busy(app.Window())) whileBusy.insert(Fingerprint(*shot));
-  }
-  ASSERT_EQ(app.WaitSettled(120000), Settled::Idle);
-  EXPECT_EQ(app.Text(ControlId::txtResult).rfind("Sending message 60", 0), 0u)
-      << app.Text(ControlId::txtResult);
+  const Outcome run = Observe(
+      [&] {
+        app.Click(ControlId::cmdSend);
+        if (!WaitUntil([&] { return app.IsBusy(); }, 5000)) {
+          ADD_FAILURE() << "the test did not start";
+          return false;
+        }
+        while (app.IsBusy()) {
+          const auto shot = Image::CaptureScreen(box);
+          if (!shot) return false;
+          if (app.IsBusy()) whileBusy.insert(shot->Fingerprint());
+        }
+        return true;
+      },
+      0, 120000);
+  ASSERT_EQ(run.settled, Settled::Idle);
+  EXPECT_EQ(run.BoxAfter().rfind("Sending message 60", 0), 0u) << run.BoxAfter();
   // Most of the sixty progress texts must have shown; an invalidation left to
   // the next message loop shows a handful.
   EXPECT_GE(whileBusy.size(), 20u) << "the progress did not reach the screen during the run";

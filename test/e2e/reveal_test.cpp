@@ -1,27 +1,15 @@
 // The two system menu entries: "Show all tests" and "About Pelterwyn".
 #include <gtest/gtest.h>
 
-#include "e2e/driver/app.h"
-#include "win32/control_ids.h"
+#include "e2e/driver/harness.h"
 
 namespace pelterwyn::e2e {
 namespace {
 
-class RevealTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(app.Start()) << app.Error(); }
-
-  void ShowAllTests() {
-    app.SysCommand(win32::kSysShowAllTests);
-    ASSERT_EQ(app.WaitSettled(5000), Settled::Idle);
-  }
-
-  App app;
-  const int dpi = ScreenDpi();
-};
+using RevealTest = StartedTool;
 
 TEST_F(RevealTest, ShowAllTestsRevealsTheSecondColumnInAnEnlargedWindow) {
-  ShowAllTests();
+  ASSERT_NO_FATAL_FAILURE(Reveal());
   const TwipsSize full = FullClientSizeTwips();
   const PixelRect expected = ToPixels(0, 0, full.width, full.height, dpi);
   const SIZE client = app.ClientSize();
@@ -48,7 +36,7 @@ TEST_F(RevealTest, ShowAllTestsRevealsTheSecondColumnInAnEnlargedWindow) {
   EXPECT_LE(std::abs((frame.top + frame.bottom) - (work.top + work.bottom)), 2);
 
   // The entry is spent: a second use changes nothing.
-  ShowAllTests();
+  ASSERT_NO_FATAL_FAILURE(Reveal());
   EXPECT_EQ(app.ClientSize().cx, client.cx);
   EXPECT_EQ(app.ClientSize().cy, client.cy);
   const RECT again = app.WindowRect();
@@ -56,7 +44,7 @@ TEST_F(RevealTest, ShowAllTestsRevealsTheSecondColumnInAnEnlargedWindow) {
 }
 
 TEST_F(RevealTest, RevealedControlsJoinTheTabOrderByTabIndex) {
-  ShowAllTests();
+  ASSERT_NO_FATAL_FAILURE(Reveal());
   ASSERT_TRUE(app.BringToFront());
   ASSERT_EQ(app.Focus(), ControlId::txtServer);
   for (ControlId next :
@@ -65,8 +53,7 @@ TEST_F(RevealTest, RevealedControlsJoinTheTabOrderByTabIndex) {
         ControlId::cmdGetRows, ControlId::txtServer}) {
     ASSERT_TRUE(app.PressKey(VK_TAB));
     WaitUntil([&] { return app.Focus() == next; }, 2000);
-    const auto focus = app.Focus();
-    EXPECT_EQ(focus ? ControlInfo(*focus).name : "(none)", ControlInfo(next).name);
+    EXPECT_EQ(NameOf(app.Focus()), ControlInfo(next).name);
   }
 }
 
@@ -76,7 +63,7 @@ TEST_F(RevealTest, AboutNamesVersionBuildTraceLogAndTheCdoRequirement) {
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->caption, "Pelterwyn");
   EXPECT_NE(box->text.find("1.00.0007"), std::string::npos) << box->text;
-  EXPECT_NE(box->text.find(sizeof(void*) == 8 ? "64-bit build" : "32-bit build"), std::string::npos)
+  EXPECT_NE(box->text.find(std::string(testing::kBitness) + " build"), std::string::npos)
       << box->text;
   EXPECT_NE(box->text.find(app.LogPath()), std::string::npos) << box->text;
   EXPECT_NE(box->text.find("only the 32-bit build"), std::string::npos) << box->text;

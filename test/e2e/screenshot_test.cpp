@@ -4,22 +4,10 @@
 // pictures are kept in the build's screenshots folder.
 #include <gtest/gtest.h>
 
-#include "e2e/driver/app.h"
-#include "support/wine_paths.h"
-#include "win32/control_ids.h"
+#include "e2e/driver/harness.h"
 
 namespace pelterwyn::e2e {
 namespace {
-
-struct ModuleFreer {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
-
-struct IconDestroyer {
-  void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
 
 bool IsDark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128; }
 
@@ -106,13 +94,7 @@ Image RenderLabel(const std::string& caption, SIZE size, COLORREF background, in
   return Image::FromBitmap(bitmap.get(), size.cx, size.cy).value_or(Image(0, 0, {}));
 }
 
-class ScreenshotTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(app.Start()) << app.Error(); }
-
-  App app;
-  const int dpi = ScreenDpi();
-};
+using ScreenshotTest = StartedTool;
 
 TEST_F(ScreenshotTest, TheWindowIsDrawnAsTheTableLaysItOut) {
   const auto shot = TakeShot(app, "window.bmp");
@@ -174,8 +156,8 @@ TEST_F(ScreenshotTest, TheWindowIsDrawnAsTheTableLaysItOut) {
 }
 
 TEST_F(ScreenshotTest, TheCaptionShowsTheToolsIcon) {
-  UniqueModule exe(LoadLibraryExA(testing::ExePath().c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  UniqueLibrary exe(LoadLibraryExA(testing::ExePath().c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   ASSERT_TRUE(exe);
   const int size = GetSystemMetrics(SM_CXSMICON);
   UniqueIcon icon(
@@ -208,8 +190,7 @@ TEST_F(ScreenshotTest, TheCaptionShowsTheToolsIcon) {
 }
 
 TEST_F(ScreenshotTest, TheRevealedWindowShowsTheSecondColumn) {
-  app.SysCommand(win32::kSysShowAllTests);
-  ASSERT_EQ(app.WaitSettled(5000), Settled::Idle);
+  ASSERT_NO_FATAL_FAILURE(Reveal());
   const auto shot = TakeShot(app, "revealed.bmp");
   ASSERT_TRUE(shot.has_value());
 

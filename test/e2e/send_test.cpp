@@ -3,119 +3,44 @@
 // the calls the journal saw.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 
-#include "e2e/hidden_support.h"
-#include "store/mime.h"
+#include "e2e/driver/harness.h"
 
 namespace pelterwyn::e2e {
 namespace {
 
-using namespace hidden;
+using testing::Mail;
+using testing::ReadMail;
 
 constexpr const char* kEarlier = "earlier text";
 constexpr const char* kTestInbox = "EXCHANGE1\\pelttest\\Inbox";
 constexpr const char* kSenderSent = "EXCHANGE1\\jsmith\\Sent Items";
 
-// A delivered message as the store keeps it, read back.
-struct Mail {
-  std::string from;
-  std::string to;
-  std::string subject;
-  std::string body;
-  struct Part {
-    std::string name;
-    std::string data;
-  };
-  std::vector<Part> attachments;
-  bool multipart = false;
-};
-
-std::string Parameter(const std::string& field, const std::string& name) {
-  const auto at = field.find(name + "=\"");
-  if (at == std::string::npos) return {};
-  const auto start = at + name.size() + 2;
-  return field.substr(start, field.find('"', start) - start);
-}
-
-Mail ReadMail(const std::string& file) {
-  namespace mime = standin::mime;
-  const std::string content = ReadFileBytes(file);
-  const auto headers = mime::Headers::Parse(content);
-  Mail mail;
-  mail.from = mime::ParseAddress(headers.Get("From").value_or("")).address;
-  mail.to = mime::ParseAddress(headers.Get("To").value_or("")).address;
-  mail.subject = mime::DecodeHeaderText(headers.Get("Subject").value_or(""));
-  const std::string type = headers.Get("Content-Type").value_or("");
-  const auto bodyOf = [](const std::string& part) {
-    const auto blank = part.find("\r\n\r\n");
-    return blank == std::string::npos ? std::string() : part.substr(blank + 4);
-  };
-  if (type.find("multipart/mixed") == std::string::npos) {
-    // The line end of the last line belongs to the body's form, not its text.
-    mail.body = bodyOf(content);
-    if (mail.body.ends_with("\r\n")) mail.body.resize(mail.body.size() - 2);
-    return mail;
-  }
-  mail.multipart = true;
-  const std::string delimiter = "\r\n--" + Parameter(type, "boundary");
-  std::size_t at = content.find(delimiter);
-  bool first = true;
-  while (at != std::string::npos) {
-    const std::size_t start = at + delimiter.size();
-    if (content.compare(start, 2, "--") == 0) break;
-    const std::size_t next = content.find(delimiter, start);
-    const std::string part = content.substr(start + 2, next - start - 2);
-    const auto partHeaders = mime::Headers::Parse(part);
-    const std::string disposition = partHeaders.Get("Content-Disposition").value_or("");
-    if (first) {
-      mail.body = bodyOf(part);
-    } else if (disposition.starts_with("attachment")) {
-      const auto data = mime::Base64Decode(bodyOf(part)).value_or(mime::Bytes{});
-      mail.attachments.push_back(
-          {Parameter(disposition, "filename"), std::string(data.begin(), data.end())});
-    }
-    first = false;
-    at = next;
-  }
-  return mail;
-}
-
-class SendTest : public ::testing::Test {
+class SendTest : public EndToEnd {
  protected:
-  explicit SendTest(bool withTestTxt = true) : app(Options(withTestTxt)) {}
-  static LaunchOptions Options(bool withTestTxt) {
-    LaunchOptions options;
-    options.withTestTxt = withTestTxt;
-    return options;
-  }
+  explicit SendTest(bool withTestTxt = true) : EndToEnd({.launch = {.withTestTxt = withTestTxt}}) {}
 
   void SetUp() override {
-    ASSERT_TRUE(app.Start()) << app.Error();
-    ShowAllTests(app);
-    app.SetText(ControlId::txtServer, "EXCHANGE1");
-    app.SetText(ControlId::txtAlias, "jsmith");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Reveal());
+    Fill({.server = "EXCHANGE1", .mailbox = "jsmith"});
   }
 
-  // One click of Send Messages with the count text given; the box afterwards.
-  std::string Send(const std::string& count, Slice* journal = nullptr) {
-    app.SetText(ControlId::txtCount, count);
+  // One click of Send Messages with the count text given, from a box holding kEarlier.
+  Outcome Send(const std::string& count) {
+    Fill({.count = count});
     app.SetText(ControlId::txtResult, kEarlier);
-    const JournalMark mark(store);
-    RunTest(app, ControlId::cmdSend);
-    if (journal) *journal = mark.Take();
-    return app.Text(ControlId::txtResult);
+    const Outcome run = Click(ControlId::cmdSend);
+    ExpectIdle(run);
+    return run;
   }
-
-  StoreFixture store;
-  App app;
 };
 
 TEST_F(SendTest, MessagesReachTheTestMailboxWithTheAttachmentBesideTheExe) {
   const int before = store.CountMessages(kTestInbox);
-  Slice journal;
-  EXPECT_EQ(Send("12", &journal), "Sending message 12");
+  const Outcome run = Send("12");
+  EXPECT_EQ(run.BoxAfter(), "Sending message 12");
 
   // Pass after pass, in the order of the steps.
   std::vector<std::string> expected = {"Session.Logon", "Session.Outbox"};
@@ -129,7 +54,7 @@ TEST_F(SendTest, MessagesReachTheTestMailboxWithTheAttachmentBesideTheExe) {
   }
   expected.push_back("Session.Logoff");
   std::vector<std::string> calls;
-  for (const JournalEvent& call : journal.Invocations()) {
+  for (const JournalEvent& call : run.journal.Invocations()) {
     calls.push_back(call.type + "." + call.member);
     EXPECT_FALSE(call.byName && call.type != "Messages" && call.type != "Recipients" &&
                  call.type != "Attachments")
@@ -138,7 +63,7 @@ TEST_F(SendTest, MessagesReachTheTestMailboxWithTheAttachmentBesideTheExe) {
   }
   EXPECT_EQ(Joined(calls), Joined(expected));
 
-  const auto logon = journal.Calls("Session", "Logon");
+  const auto logon = run.journal.Calls("Session", "Logon");
   ASSERT_EQ(logon.size(), 1u);
   EXPECT_EQ(logon[0].dispid, 119);
   EXPECT_EQ(logon[0].named, std::vector<long>{6}) << "ProfileInfo alone, by its id";
@@ -146,7 +71,7 @@ TEST_F(SendTest, MessagesReachTheTestMailboxWithTheAttachmentBesideTheExe) {
   EXPECT_EQ(logon[0].args[0].Base(), VT_BSTR) << logon[0].args[0].type;
   EXPECT_EQ(logon[0].args[0].text, "EXCHANGE1\njsmith");
 
-  for (const JournalEvent& send : journal.Calls("Message", "Send")) {
+  for (const JournalEvent& send : run.journal.Calls("Message", "Send")) {
     EXPECT_EQ(send.dispid, 131);
     EXPECT_TRUE(send.named.empty()) << send.line;
     ASSERT_EQ(send.args.size(), 1u) << send.line;
@@ -154,37 +79,37 @@ TEST_F(SendTest, MessagesReachTheTestMailboxWithTheAttachmentBesideTheExe) {
     EXPECT_EQ(send.args[0].text, "true");
   }
   const std::string attachmentPath = app.Folder() + "\\Test.txt";
-  for (const JournalEvent& add : journal.Calls("Attachments", "Add")) {
+  for (const JournalEvent& add : run.journal.Calls("Attachments", "Add")) {
     ASSERT_EQ(add.args.size(), 4u) << add.line;
     EXPECT_EQ(add.args[0].type + ":" + add.args[0].text, "VT_BSTR:Test.txt");
     EXPECT_EQ(add.args[1].type + ":" + add.args[1].text, "VT_I2:1");
     EXPECT_EQ(add.args[2].type + ":" + add.args[2].text, "VT_I4:1");
     EXPECT_EQ(add.args[3].type + ":" + add.args[3].text, "VT_BSTR:" + attachmentPath);
   }
-  const auto subjects = journal.Calls("Message", "Subject");
+  const auto subjects = run.journal.Calls("Message", "Subject");
   ASSERT_EQ(subjects.size(), 12u);
   EXPECT_EQ(subjects[0].args.at(0).text, "Test message 1");
   EXPECT_EQ(subjects[11].args.at(0).text, "Test message 12");
-  for (const JournalEvent& address : journal.Calls("Recipient", "Address")) {
+  for (const JournalEvent& address : run.journal.Calls("Recipient", "Address")) {
     EXPECT_EQ(address.args.at(0).text, "SMTP:pelttest@example.com");
   }
-  for (const JournalEvent& resolve : journal.Calls("Recipient", "Resolve")) {
+  for (const JournalEvent& resolve : run.journal.Calls("Recipient", "Resolve")) {
     EXPECT_TRUE(resolve.args.empty()) << resolve.line;
   }
 
   // After the logoff the last message, the outbox and the session go, in that
   // order, and the last recipient with the handler.
-  const auto story = journal.Story();
+  const auto story = run.journal.Story();
   const auto logoff = IndexOf(story, "Session.Logoff");
   ASSERT_GE(logoff, 0);
   EXPECT_EQ(Joined({story.begin() + logoff, story.end()}),
             Joined({"Session.Logoff", "released Message", "released Folder", "released Session",
                     "released Recipient"}));
-  EXPECT_EQ(journal.Unreleased(), std::vector<std::string>{});
+  EXPECT_EQ(run.journal.Unreleased(), std::vector<std::string>{});
 
   // The store: twelve new messages for the test mailbox, and a copy of each
   // in the sender's Sent Items.
-  const std::string attachment = ReadFileBytes(attachmentPath);
+  const std::string attachment = testing::ReadFileBytes(attachmentPath);
   ASSERT_FALSE(attachment.empty());
   const auto delivered = store.MessageFiles(kTestInbox);
   EXPECT_EQ(static_cast<int>(delivered.size()), before + 12);
@@ -208,8 +133,7 @@ TEST_F(SendTest, MessagesReachTheTestMailboxWithTheAttachmentBesideTheExe) {
     }
     EXPECT_EQ(seen, wanted);
   }
-  EXPECT_EQ(GetFileAttributesA(app.LogPath().c_str()), INVALID_FILE_ATTRIBUTES)
-      << "the send test writes no trace log";
+  EXPECT_FALSE(testing::FileExists(app.LogPath())) << "the send test writes no trace log";
 }
 
 TEST_F(SendTest, TheCountTextGivesTheNumberOfMessages) {
@@ -219,16 +143,16 @@ TEST_F(SendTest, TheCountTextGivesTheNumberOfMessages) {
   };
   for (const Case& c : {Case{"3", 3}, Case{"2.5", 2}, Case{"3.5", 4}}) {
     SCOPED_TRACE("count text \"" + std::string(c.text) + "\"");
-    Slice journal;
-    EXPECT_EQ(Send(c.text, &journal), "Sending message " + std::to_string(c.messages));
-    EXPECT_EQ(journal.Count("Message", "Send"), c.messages);
-    EXPECT_EQ(journal.Count("Session", "Logoff"), 1);
+    const Outcome run = Send(c.text);
+    EXPECT_EQ(run.BoxAfter(), "Sending message " + std::to_string(c.messages));
+    EXPECT_EQ(run.journal.Count("Message", "Send"), c.messages);
+    EXPECT_EQ(run.journal.Count("Session", "Logoff"), 1);
   }
   {
     SCOPED_TRACE("count text \"-3\"");
-    Slice journal;
-    EXPECT_EQ(Send("-3", &journal), "Instantiated CDO");
-    EXPECT_EQ(Joined(journal.Story()),
+    const Outcome run = Send("-3");
+    EXPECT_EQ(run.BoxAfter(), "Instantiated CDO");
+    EXPECT_EQ(Joined(run.journal.Story()),
               Joined({"created Session", "Session.Logon", "created Folder", "Session.Outbox",
                       "Session.Logoff", "released Folder", "released Session"}));
   }
@@ -240,10 +164,10 @@ TEST_F(SendTest, TheCountTextGivesTheNumberOfMessages) {
   ShowWindow(app.Window(), SW_HIDE);
   for (const char* text : {"0", "abc", "40000"}) {
     SCOPED_TRACE("count text \"" + std::string(text) + "\"");
-    Slice journal;
-    EXPECT_EQ(Send(text, &journal), "Sending message 500");
-    EXPECT_EQ(journal.Count("Message", "Send"), 500);
-    EXPECT_EQ(journal.Count("Session", "Logoff"), 1);
+    const Outcome run = Send(text);
+    EXPECT_EQ(run.BoxAfter(), "Sending message 500");
+    EXPECT_EQ(run.journal.Count("Message", "Send"), 500);
+    EXPECT_EQ(run.journal.Count("Session", "Logoff"), 1);
   }
   ShowWindow(app.Window(), SW_SHOWNA);
 }
@@ -251,11 +175,11 @@ TEST_F(SendTest, TheCountTextGivesTheNumberOfMessages) {
 TEST_F(SendTest, AnEmptyCountTextSendsFiveHundredMessages) {
   const int inbox = store.CountMessages(kTestInbox);
   const ULONGLONG start = GetTickCount64();
-  Slice journal;
-  EXPECT_EQ(Send("", &journal), "Sending message 500");
+  const Outcome run = Send("");
+  EXPECT_EQ(run.BoxAfter(), "Sending message 500");
   std::printf("500 messages sent in %llu ms\n", GetTickCount64() - start);
-  EXPECT_EQ(journal.Count("Message", "Send"), 500);
-  EXPECT_EQ(journal.Count("Session", "Logoff"), 1);
+  EXPECT_EQ(run.journal.Count("Message", "Send"), 500);
+  EXPECT_EQ(run.journal.Count("Session", "Logoff"), 1);
   EXPECT_EQ(store.CountMessages(kTestInbox), inbox + 500);
   EXPECT_EQ(store.CountMessages(kSenderSent), 500);
 }
@@ -263,48 +187,48 @@ TEST_F(SendTest, AnEmptyCountTextSendsFiveHundredMessages) {
 TEST_F(SendTest, ALogonOrOutboxFailureEndsTheRunWithItsLine) {
   {
     SCOPED_TRACE("a mailbox the server does not know");
-    app.SetText(ControlId::txtAlias, "nobody");
-    Slice journal;
-    const std::string box = Send("2", &journal);
-    const auto logon = journal.Calls("Session", "Logon");
+    Fill({.mailbox = "nobody"});
+    const Outcome run = Send("2");
+    const std::string box = run.BoxAfter();
+    const auto logon = run.journal.Calls("Session", "Logon");
     ASSERT_EQ(logon.size(), 1u);
     ASSERT_FALSE(logon[0].ok);
     ASSERT_FALSE(logon[0].description.empty());
     EXPECT_EQ(box, "Instantiated CDO\r\nLogon error: " + logon[0].description);
-    EXPECT_EQ(Joined(journal.Story()),
+    EXPECT_EQ(Joined(run.journal.Story()),
               Joined({"created Session", "Session.Logon", "released Session"}));
   }
-  app.SetText(ControlId::txtAlias, "jsmith");
+  Fill({.mailbox = "jsmith"});
   const int inbox = store.CountMessages(kTestInbox);
   {
     SCOPED_TRACE("the Outbox fails");
     store.SetFault("Session.Outbox", "fail -2147221233");
-    Slice journal;
-    const std::string box = Send("2", &journal);
-    const auto outbox = journal.Calls("Session", "Outbox");
+    const Outcome run = Send("2");
+    const std::string box = run.BoxAfter();
+    const auto outbox = run.journal.Calls("Session", "Outbox");
     ASSERT_EQ(outbox.size(), 1u);
     ASSERT_FALSE(outbox[0].description.empty());
     EXPECT_EQ(box, "Instantiated CDO\r\nError accessing outbox: " + outbox[0].description);
-    EXPECT_EQ(Joined(journal.Story()),
+    EXPECT_EQ(Joined(run.journal.Story()),
               Joined({"created Session", "Session.Logon", "Session.Outbox", "released Session"}));
   }
   {
     SCOPED_TRACE("the Outbox gives no folder and no error");
     store.SetFault("Session.Outbox", "nothing");
-    Slice journal;
-    EXPECT_EQ(Send("2", &journal), "Instantiated CDO\r\nError accessing outbox: ");
-    EXPECT_EQ(journal.Count("Message", "Send"), 0);
+    const Outcome run = Send("2");
+    EXPECT_EQ(run.BoxAfter(), "Instantiated CDO\r\nError accessing outbox: ");
+    EXPECT_EQ(run.journal.Count("Message", "Send"), 0);
   }
   EXPECT_EQ(store.CountMessages(kTestInbox), inbox) << "nothing was sent";
   {
     SCOPED_TRACE("no MAPI.Session registered");
-    DeleteRegTree(kSessionProgId);
-    Slice journal;
-    const std::string box = Send("2", &journal);
+    ASSERT_NO_FATAL_FAILURE(registry.Hide(HKEY_LOCAL_MACHINE, kSessionProgIdKey));
+    const Outcome run = Send("2");
+    const std::string box = run.BoxAfter();
     EXPECT_TRUE(box.starts_with("Error instantiating CDO: ")) << box;
     EXPECT_GT(box.size(), std::string("Error instantiating CDO: ").size()) << "a description";
     EXPECT_EQ(box.find("\r\n"), std::string::npos) << box;
-    EXPECT_EQ(Joined(journal.Story()), "");
+    EXPECT_EQ(Joined(run.journal.Story()), "");
   }
 }
 
@@ -314,19 +238,19 @@ class SendWithoutTestTxt : public SendTest {
 };
 
 TEST_F(SendWithoutTestTxt, MessagesGoOutWithoutAttachmentAndNothingIsSaid) {
-  ASSERT_EQ(GetFileAttributesA((app.Folder() + "\\Test.txt").c_str()), INVALID_FILE_ATTRIBUTES);
-  Slice journal;
-  EXPECT_EQ(Send("2", &journal), "Sending message 2");
-  const auto adds = journal.Calls("Attachments", "Add");
+  ASSERT_FALSE(testing::FileExists(app.Folder() + "\\Test.txt"));
+  const Outcome run = Send("2");
+  EXPECT_EQ(run.BoxAfter(), "Sending message 2");
+  const auto adds = run.journal.Calls("Attachments", "Add");
   ASSERT_EQ(adds.size(), 2u);
   for (const JournalEvent& add : adds) {
     EXPECT_FALSE(add.ok) << add.line;
     EXPECT_EQ(add.args.at(3).text, app.Folder() + "\\Test.txt");
   }
-  const auto sends = journal.Calls("Message", "Send");
+  const auto sends = run.journal.Calls("Message", "Send");
   ASSERT_EQ(sends.size(), 2u);
   for (const JournalEvent& send : sends) EXPECT_TRUE(send.ok) << send.line;
-  EXPECT_EQ(journal.Unreleased(), std::vector<std::string>{});
+  EXPECT_EQ(run.journal.Unreleased(), std::vector<std::string>{});
 
   int bare = 0;
   for (const std::string& file : store.MessageFiles(kTestInbox)) {

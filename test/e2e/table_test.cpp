@@ -3,12 +3,10 @@
 // lets go of the table and the session.
 #include <gtest/gtest.h>
 
-#include "e2e/hidden_support.h"
+#include "e2e/driver/harness.h"
 
 namespace pelterwyn::e2e {
 namespace {
-
-using namespace hidden;
 
 constexpr const char* kEarlier = "earlier text";
 constexpr const char* kSmithFolder = "EXCHANGE1\\jsmith\\Inbox\\In Process";
@@ -16,41 +14,32 @@ constexpr const char* kTestFolder = "EXCHANGE1\\pelttest\\Inbox\\In Process";
 constexpr const char* kSubjectTag = "3604510";       // 0x0037001E
 constexpr const char* kSenderNameTag = "203030558";  // 0x0C1A001E
 
-class TableTest : public ::testing::Test {
+class TableTest : public EndToEnd {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(app.Start()) << app.Error();
-    ShowAllTests(app);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Reveal());
     app.SetText(ControlId::txtResult, kEarlier);
   }
 
-  // Clicks the button and answers both boxes; their texts, and the journal.
-  std::vector<std::string> Run(ControlId button, Slice* journal = nullptr) {
-    const JournalMark mark(store);
-    app.Click(button);
-    std::vector<std::string> boxes;
-    for (int i = 0; i < 2; ++i) {
-      const auto box = app.WaitForBox(30000);
-      if (!box) {
-        ADD_FAILURE() << "no message box " << i + 1;
-        break;
-      }
-      ExpectPlainBox(*box);
-      boxes.push_back(box->text);
-      // The count is shown before the columns are chosen.
-      if (i == 0) {
-        EXPECT_EQ(mark.Take().Count("MAPITable", "Columns"), 0);
-      }
-      EXPECT_TRUE(app.Dismiss(*box)) << box->text;
+  // Clicks the button and answers the two boxes, which must say `boxes`.
+  Outcome Run(ControlId button, const std::vector<std::string>& boxes) {
+    const Outcome run = Click(button, 2);
+    EXPECT_EQ(run.settled, Settled::Idle);
+    EXPECT_EQ(run.BoxTexts(), boxes);
+    for (std::size_t i = 0; i < std::min(boxes.size(), run.boxes.size()); ++i) {
+      ExpectBox(run.boxes[i], boxes[i], BoxIcon::None);
     }
-    EXPECT_EQ(app.WaitSettled(10000), Settled::Idle);
-    if (journal) *journal = mark.Take();
-    EXPECT_EQ(app.Text(ControlId::txtResult), kEarlier) << "a run leaves the box alone";
-    return boxes;
+    // The count is shown before the columns are chosen.
+    if (!run.boxes.empty()) {
+      EXPECT_EQ(run.boxes[0].journal.Count("MAPITable", "Columns"), 0);
+    }
+    EXPECT_EQ(run.BoxAfter(), kEarlier) << "a run leaves the box alone";
+    return run;
   }
 
   // The end of every run that got past the logon: detach, release, log off.
-  static void ExpectOrderlyEnd(const Slice& journal) {
+  static void ExpectOrderlyEnd(const Journal& journal) {
     const auto story = journal.Story();
     const auto detach = LastIndexOf(story, "MAPITable.Item");
     const auto table = IndexOf(story, "released MAPITable");
@@ -66,19 +55,14 @@ class TableTest : public ::testing::Test {
               "VT_DISPATCH:null");
     EXPECT_EQ(journal.Unreleased(), std::vector<std::string>{});
   }
-
-  StoreFixture store;
-  App app;
 };
 
 TEST_F(TableTest, GetRowFetchesEveryRowOfTheTypedMailboxOneByOne) {
   store.AddMessage(kSmithFolder, "A fifth row", "Zoe Fifth");
   ASSERT_EQ(store.CountMessages(kSmithFolder), 5);
-  app.SetText(ControlId::txtServer, "EXCHANGE1");
-  app.SetText(ControlId::txtAlias, "jsmith");
-  Slice journal;
-  EXPECT_EQ(Run(ControlId::cmdGetRow, &journal),
-            (std::vector<std::string>{"MAPITable.RowCount = 5", "Sum of rows=5"}));
+  Fill({.server = "EXCHANGE1", .mailbox = "jsmith"});
+  const Journal journal =
+      Run(ControlId::cmdGetRow, {"MAPITable.RowCount = 5", "Sum of rows=5"}).journal;
 
   const auto logon = journal.Calls("Session", "Logon");
   ASSERT_EQ(logon.size(), 1u);
@@ -132,7 +116,7 @@ TEST_F(TableTest, GetRowFetchesEveryRowOfTheTypedMailboxOneByOne) {
 }
 
 TEST_F(TableTest, GetRowsReadsTheFixedMailboxInBlocksUntilTheTableRunsDry) {
-  const auto getRowsArgs = [](const Slice& journal) {
+  const auto getRowsArgs = [](const Journal& journal) {
     std::vector<std::string> asked;
     for (const JournalEvent& call : journal.Calls("MAPITable", "GetRows")) {
       EXPECT_EQ(call.args.size(), 1u) << call.line;
@@ -142,9 +126,9 @@ TEST_F(TableTest, GetRowsReadsTheFixedMailboxInBlocksUntilTheTableRunsDry) {
   };
   {
     SCOPED_TRACE("empty fields, two rows, all in the first block");
-    Slice journal;
-    EXPECT_EQ(Run(ControlId::cmdGetRows, &journal),
-              (std::vector<std::string>{"MAPITable.RowCount = 2", "Row count after GetRows = 2"}));
+    const Journal journal =
+        Run(ControlId::cmdGetRows, {"MAPITable.RowCount = 2", "Row count after GetRows = 2"})
+            .journal;
     const auto logon = journal.Calls("Session", "Logon");
     ASSERT_EQ(logon.size(), 1u);
     EXPECT_EQ(logon[0].args.at(0).text, "EXCHANGE1\npelttest");
@@ -153,12 +137,11 @@ TEST_F(TableTest, GetRowsReadsTheFixedMailboxInBlocksUntilTheTableRunsDry) {
   }
   {
     SCOPED_TRACE("fields naming another mailbox, an empty folder");
-    app.SetText(ControlId::txtServer, "EXCHANGE1");
-    app.SetText(ControlId::txtAlias, "jsmith");
+    Fill({.server = "EXCHANGE1", .mailbox = "jsmith"});
     store.EmptyFolder(kTestFolder);
-    Slice journal;
-    EXPECT_EQ(Run(ControlId::cmdGetRows, &journal),
-              (std::vector<std::string>{"MAPITable.RowCount = 0", "Row count after GetRows = 0"}));
+    const Journal journal =
+        Run(ControlId::cmdGetRows, {"MAPITable.RowCount = 0", "Row count after GetRows = 0"})
+            .journal;
     EXPECT_EQ(journal.Calls("Session", "Logon").at(0).args.at(0).text, "EXCHANGE1\npelttest");
     EXPECT_EQ(getRowsArgs(journal), std::vector<std::string>{"VT_I2|VT_BYREF:0"});
     ExpectOrderlyEnd(journal);
@@ -169,10 +152,9 @@ TEST_F(TableTest, GetRowsReadsTheFixedMailboxInBlocksUntilTheTableRunsDry) {
       store.AddMessage(kTestFolder, "Row " + std::to_string(i), "Sender " + std::to_string(i));
     }
     store.SetIni("faults.ini", "table", "MaxRowsPerCall", "100");
-    Slice journal;
-    EXPECT_EQ(
-        Run(ControlId::cmdGetRows, &journal),
-        (std::vector<std::string>{"MAPITable.RowCount = 250", "Row count after GetRows = 250"}));
+    const Journal journal =
+        Run(ControlId::cmdGetRows, {"MAPITable.RowCount = 250", "Row count after GetRows = 250"})
+            .journal;
     EXPECT_EQ(getRowsArgs(journal),
               (std::vector<std::string>{"VT_I2|VT_BYREF:250", "VT_I2:150", "VT_I2:50", "VT_I2:0"}));
     const auto blocks = journal.Calls("MAPITable", "GetRows");
@@ -183,17 +165,15 @@ TEST_F(TableTest, GetRowsReadsTheFixedMailboxInBlocksUntilTheTableRunsDry) {
 }
 
 TEST_F(TableTest, WithoutTheTableObjectOrTheFolderBothTestsShowZerosAndLogOff) {
-  app.SetText(ControlId::txtServer, "EXCHANGE1");
-  app.SetText(ControlId::txtAlias, "jsmith");
+  Fill({.server = "EXCHANGE1", .mailbox = "jsmith"});
   {
     SCOPED_TRACE("no Redemption.MAPITable registered");
-    DeleteRegTree(kTableProgId);
+    ASSERT_NO_FATAL_FAILURE(registry.Hide(HKEY_LOCAL_MACHINE, kTableProgIdKey));
     for (const auto& [button, last] :
          {std::pair{ControlId::cmdGetRow, "Sum of rows=0"},
           std::pair{ControlId::cmdGetRows, "Row count after GetRows = 0"}}) {
       SCOPED_TRACE(std::string(ControlInfo(button).name));
-      Slice journal;
-      EXPECT_EQ(Run(button, &journal), (std::vector<std::string>{"MAPITable.RowCount = 0", last}));
+      const Journal journal = Run(button, {"MAPITable.RowCount = 0", last}).journal;
       EXPECT_EQ(journal.CountCreated("MAPITable"), 0);
       const auto story = journal.Story();
       EXPECT_LT(IndexOf(story, "Session.Logoff"), IndexOf(story, "released Session"));
@@ -209,8 +189,7 @@ TEST_F(TableTest, WithoutTheTableObjectOrTheFolderBothTestsShowZerosAndLogOff) {
          {std::pair{ControlId::cmdGetRow, "Sum of rows=0"},
           std::pair{ControlId::cmdGetRows, "Row count after GetRows = 0"}}) {
       SCOPED_TRACE(std::string(ControlInfo(button).name));
-      Slice journal;
-      EXPECT_EQ(Run(button, &journal), (std::vector<std::string>{"MAPITable.RowCount = 0", last}));
+      const Journal journal = Run(button, {"MAPITable.RowCount = 0", last}).journal;
       const auto folders = journal.Calls("Folder", "Folders");
       ASSERT_EQ(folders.size(), 1u);
       EXPECT_FALSE(folders[0].ok) << folders[0].line;
@@ -221,23 +200,22 @@ TEST_F(TableTest, WithoutTheTableObjectOrTheFolderBothTestsShowZerosAndLogOff) {
 }
 
 TEST_F(TableTest, ALogonFailureIsAppendedBelowTheEarlierTextWithoutABox) {
-  app.SetText(ControlId::txtServer, "EXCHANGE1");
-  app.SetText(ControlId::txtAlias, "nobody");
+  Fill({.server = "EXCHANGE1", .mailbox = "nobody"});
   std::string expected = kEarlier;
   for (ControlId button : {ControlId::cmdGetRow, ControlId::cmdGetRows}) {
     SCOPED_TRACE(std::string(ControlInfo(button).name));
     if (button == ControlId::cmdGetRows) {
       store.SetFault("Session.Logon", "fail -2147221231");
     }
-    const JournalMark mark(store);
-    RunTest(app, button);
-    const Slice journal = mark.Take();
+    const Outcome run = Click(button);
+    ExpectIdle(run);
+    const Journal& journal = run.journal;
     const auto logon = journal.Calls("Session", "Logon");
     ASSERT_EQ(logon.size(), 1u);
     ASSERT_FALSE(logon[0].ok);
     ASSERT_FALSE(logon[0].description.empty());
     expected += "\r\nLogon error: " + logon[0].description;
-    EXPECT_EQ(app.Text(ControlId::txtResult), expected);
+    EXPECT_EQ(run.BoxAfter(), expected);
     EXPECT_EQ(Joined(journal.Story()),
               Joined({"created Session", "Session.Logon", "released Session"}));
   }

@@ -4,33 +4,14 @@
 
 #include <vector>
 
-#include "e2e/driver/app.h"
-#include "win32/control_ids.h"
+#include "e2e/driver/harness.h"
 
 namespace pelterwyn::e2e {
 namespace {
 
-std::string ClassName(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
 LONG Style(HWND window) { return GetWindowLongW(window, GWL_STYLE); }
 
-bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
-
-std::string Describe(const RECT& r) {
-  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
-         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-}
-
-class WindowTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(app.Start()) << app.Error(); }
-  App app;
-  const int dpi = ScreenDpi();
-};
+using WindowTest = StartedTool;
 
 TEST_F(WindowTest, IsAFixedDialogThatStaysOutOfTheTaskBar) {
   HWND window = app.Window();
@@ -85,8 +66,10 @@ TEST_F(WindowTest, ControlsMatchTheTable) {
     SCOPED_TRACE(std::string(c.name));
     HWND control = app.Control(c.id);
     ASSERT_NE(control, nullptr);
-    EXPECT_TRUE(SameRect(app.ControlRect(c.id), ExpectedRect(c.id, dpi)))
-        << Describe(app.ControlRect(c.id)) << " expected " << Describe(ExpectedRect(c.id, dpi));
+    const RECT shown = app.ControlRect(c.id);
+    const RECT expected = ExpectedRect(c.id, dpi);
+    EXPECT_TRUE(EqualRect(&shown, &expected))
+        << Describe(shown) << " expected " << Describe(expected);
     EXPECT_EQ(app.Text(c.id), c.caption);
     const LONG style = Style(control);
     switch (c.kind) {

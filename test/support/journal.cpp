@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
-#include <sstream>
+
+#include "support/files.h"
 
 namespace pelterwyn::testing {
 namespace {
@@ -122,12 +124,7 @@ bool JournalEvent::Is(std::string_view t, std::string_view m) const {
   return kind == Kind::Call && SameNoCase(type, t) && SameNoCase(member, m);
 }
 
-Journal Journal::Read(const std::string& windowsPath) {
-  std::ifstream in(windowsPath, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  return Parse(text.str());
-}
+Journal Journal::Read(const std::string& windowsPath) { return Parse(ReadFileBytes(windowsPath)); }
 
 Journal Journal::Parse(std::string_view text) {
   Journal journal;
@@ -194,52 +191,66 @@ Journal Journal::Parse(std::string_view text) {
   return journal;
 }
 
+std::vector<JournalEvent> Journal::Where(
+    const std::function<bool(const JournalEvent&)>& keep) const {
+  std::vector<JournalEvent> kept;
+  std::copy_if(events_.begin(), events_.end(), std::back_inserter(kept), keep);
+  return kept;
+}
+
+std::vector<JournalEvent> Journal::Invocations() const {
+  return Where([](const JournalEvent& e) { return e.IsInvocation(); });
+}
+
 std::vector<JournalEvent> Journal::Calls(std::string_view member) const {
-  std::vector<JournalEvent> calls;
-  for (const JournalEvent& e : events_) {
-    if (e.IsInvocation() && SameNoCase(e.member, member)) calls.push_back(e);
-  }
-  return calls;
+  return Where(
+      [&](const JournalEvent& e) { return e.IsInvocation() && SameNoCase(e.member, member); });
 }
 
 std::vector<JournalEvent> Journal::Calls(std::string_view type, std::string_view member) const {
-  std::vector<JournalEvent> calls;
+  return Where([&](const JournalEvent& e) { return e.IsInvocation() && e.Is(type, member); });
+}
+
+int Journal::Count(std::string_view type, std::string_view member) const {
+  return static_cast<int>(Calls(type, member).size());
+}
+
+int Journal::CountCreated(std::string_view type) const {
+  return static_cast<int>(Where([&](const JournalEvent& e) {
+                            return e.kind == JournalEvent::Kind::Created && e.type == type;
+                          }).size());
+}
+
+std::vector<JournalEvent> Journal::FailedLookups() const {
+  return Where([](const JournalEvent& e) {
+    return e.kind == JournalEvent::Kind::Call && e.flags == "lookup";
+  });
+}
+
+std::vector<std::string> Journal::Story() const {
+  std::vector<std::string> story;
   for (const JournalEvent& e : events_) {
-    if (e.IsInvocation() && e.Is(type, member)) calls.push_back(e);
+    if (e.kind == JournalEvent::Kind::Created) {
+      story.push_back("created " + e.type);
+    } else if (e.kind == JournalEvent::Kind::Released) {
+      story.push_back("released " + e.type);
+    } else if (e.IsInvocation()) {
+      story.push_back(e.type + "." + e.member);
+    }
   }
-  return calls;
+  return story;
 }
 
 std::vector<std::string> Journal::CallSequence() const {
   std::vector<std::string> sequence;
-  for (const JournalEvent& e : events_) {
-    if (e.IsInvocation()) sequence.push_back(e.type + "." + e.member);
-  }
+  for (const JournalEvent& e : Invocations()) sequence.push_back(e.type + "." + e.member);
   return sequence;
 }
 
-std::vector<JournalEvent> Journal::FailedLookups() const {
-  std::vector<JournalEvent> lookups;
-  for (const JournalEvent& e : events_) {
-    if (e.kind == JournalEvent::Kind::Call && e.flags == "lookup") lookups.push_back(e);
-  }
-  return lookups;
-}
-
-std::vector<std::string> Journal::Created() const {
+std::vector<std::string> Journal::Ids(JournalEvent::Kind kind) const {
   std::vector<std::string> ids;
   for (const JournalEvent& e : events_) {
-    if (e.kind == JournalEvent::Kind::Created)
-      ids.push_back(std::to_string(e.pid) + ":" + e.object);
-  }
-  return ids;
-}
-
-std::vector<std::string> Journal::Released() const {
-  std::vector<std::string> ids;
-  for (const JournalEvent& e : events_) {
-    if (e.kind == JournalEvent::Kind::Released)
-      ids.push_back(std::to_string(e.pid) + ":" + e.object);
+    if (e.kind == kind) ids.push_back(std::to_string(e.pid) + ":" + e.object);
   }
   return ids;
 }
@@ -256,5 +267,25 @@ std::vector<std::string> Journal::Unreleased() const {
 }
 
 bool Journal::AllReleased() const { return Unreleased().empty(); }
+
+JournalMark::JournalMark(std::string windowsPath)
+    : path_(std::move(windowsPath)), from_(ReadFileBytes(path_).size()) {}
+
+Journal JournalMark::Take() const {
+  const std::string text = ReadFileBytes(path_);
+  return Journal::Parse(std::string_view(text).substr(std::min(from_, text.size())));
+}
+
+std::ptrdiff_t IndexOf(const std::vector<std::string>& story, std::string_view entry,
+                       std::ptrdiff_t from) {
+  const auto it = std::find(story.begin() + std::min<std::ptrdiff_t>(from, std::ssize(story)),
+                            story.end(), entry);
+  return it == story.end() ? -1 : it - story.begin();
+}
+
+std::ptrdiff_t LastIndexOf(const std::vector<std::string>& story, std::string_view entry) {
+  const auto it = std::find(story.rbegin(), story.rend(), entry);
+  return it == story.rend() ? -1 : std::distance(it, story.rend()) - 1;
+}
 
 }  // namespace pelterwyn::testing

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "support/files.h"
 #include "support/journal.h"
 
 // A private copy of the demo mail world for one test: made from
@@ -23,9 +24,12 @@ class StoreFixture {
   const std::string& Root() const { return root_; }
   const std::string& JournalPath() const { return journal_; }
   Journal ReadJournal() const { return Journal::Read(journal_); }
+  JournalMark Mark() const { return JournalMark(journal_); }
 
   // A line of faults.ini's [faults] section, e.g. SetFault("Session.Logon", "fail -2147221231").
   void SetFault(const std::string& key, const std::string& value);
+  // No faults.ini at all.
+  void ClearFaults();
   // Any key of any ini file of the store; the file is made when missing.
   // relativeFile: e.g. "faults.ini" or "EXCHANGE1\\pelttest\\mailbox.ini".
   void SetIni(const std::string& relativeFile, const std::string& section, const std::string& key,
@@ -42,9 +46,24 @@ class StoreFixture {
   void EmptyFolder(const std::string& folder);
 
  private:
-  std::string base_;
+  TempFolder base_{"pelterwyn-store"};
   std::string root_;
   std::string journal_;
 };
+
+// A message of the store, read back.
+struct Mail {
+  std::string from;  // addresses
+  std::string to;
+  std::string subject;
+  std::string body;  // the text, without the line end that ends it
+  struct Part {
+    std::string name;
+    std::string data;
+  };
+  std::vector<Part> attachments;
+  bool multipart = false;
+};
+Mail ReadMail(const std::string& file);
 
 }  // namespace pelterwyn::testing

@@ -13,5 +13,8 @@ std::string WinePath(const std::string& unixPath) {
 std::string SourceDir() { return WinePath(PELTERWYN_SOURCE_DIR); }
 std::string BinaryDir() { return WinePath(PELTERWYN_BINARY_DIR); }
 std::string ExePath() { return BinaryDir() + "\\bin\\Pelterwyn.exe"; }
+std::string FixturePath(const std::string& relative) {
+  return BinaryDir() + "\\fixtures\\" + relative;
+}
 
 }  // namespace pelterwyn::testing

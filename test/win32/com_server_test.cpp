@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "probes/version.h"
-#include "scratch_registry.h"
+#include "support/scratch_registry.h"
 #include "support/wine_paths.h"
 #include "win32/registry_win32.h"
 #include "win32/version_win32.h"
@@ -10,12 +10,10 @@
 namespace pelterwyn {
 namespace {
 
+using testing::FixturePath;
+
 constexpr const char* kClsid = "{6D1C9E0A-5B7E-4C1F-9A51-3C2B7E0F4A11}";
 constexpr const char* kCdoClass = "CLSID\\{3FA7DEB3-6438-101B-ACC1-00AA00423326}";
-
-std::string Fixture(const std::string& relative) {
-  return testing::BinaryDir() + "\\fixtures\\" + relative;
-}
 
 class RealComServer : public ::testing::Test {
  protected:
@@ -62,7 +60,7 @@ TEST_F(RealComServer, CdoInCapitalsWithMapiBesideIt) {
   // Wine answers for mapi32.dll with its built-in copy, whatever the path,
   // unless told to prefer the file on disk, as Windows does.
   scratch.SetString(0x80000001u, "Software\\Wine\\DllOverrides", "mapi32", "native,builtin");
-  const std::string cdo = Fixture("cdo\\CDO.DLL");
+  const std::string cdo = FixturePath("cdo\\CDO.DLL");
   RegisterCdo(cdo);
   EXPECT_EQ(GetCdoPath(registry), cdo);
   EXPECT_EQ(GetCdoVersion(registry, versions), "6.5.7638.1");
@@ -70,7 +68,7 @@ TEST_F(RealComServer, CdoInCapitalsWithMapiBesideIt) {
 }
 
 TEST_F(RealComServer, CdoWithoutMapiBesideIt) {
-  RegisterCdo(Fixture("cdo-alone\\cdo.dll"));
+  RegisterCdo(FixturePath("cdo-alone\\cdo.dll"));
   EXPECT_EQ(GetCdoVersion(registry, versions), "6.5.7638.1");
   EXPECT_EQ(GetMapiInCdoPath(registry, versions), "");
 }

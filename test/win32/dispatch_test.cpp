@@ -7,7 +7,6 @@
 
 #include <ole2.h>
 #include <oleauto.h>
-#include <shlwapi.h>
 
 #include <functional>
 #include <map>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch_registry.h"
 #include "win32/com.h"
 #include "win32/dispatch_mail.h"
 
@@ -385,12 +385,6 @@ std::string SystemText(const char* windows, const char* wine) {
   return onWine ? wine : windows;
 }
 
-void RegisterProgId(const char* progId, const wchar_t* clsid) {
-  const std::wstring key = Widen(progId) + L"\\CLSID";
-  SHSetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, clsid,
-              static_cast<DWORD>((wcslen(clsid) + 1) * sizeof(wchar_t)));
-}
-
 CLSID ClsidOf(const wchar_t* text) {
   CLSID clsid{};
   CLSIDFromString(text, &clsid);
@@ -402,9 +396,12 @@ class DispatchTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(apartment_.Result()));
     world = &world_;
-    RegisterProgId(kRecorderProgId, kRecorderClsid);
-    RegisterProgId(kNothingProgId, kNothingClsid);
-    RegisterProgId(kUnregisteredProgId, kUnregisteredClsid);
+    for (const auto& [progId, clsid] :
+         {std::pair{kRecorderProgId, kRecorderClsid}, std::pair{kNothingProgId, kNothingClsid},
+          std::pair{kUnregisteredProgId, kUnregisteredClsid}}) {
+      registry_.SetString(HKEY_CLASSES_ROOT, std::string(progId) + "\\CLSID", "",
+                          std::string(clsid, clsid + wcslen(clsid)));
+    }
     ASSERT_EQ(CoRegisterClassObject(ClsidOf(kRecorderClsid), &recorderFactory_,
                                     CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &recorderCookie_),
               S_OK);
@@ -418,9 +415,6 @@ class DispatchTest : public ::testing::Test {
     EXPECT_TRUE(world_.live.empty()) << world_.live.size() << " objects not released";
     CoRevokeClassObject(recorderCookie_);
     CoRevokeClassObject(nothingCookie_);
-    for (const char* progId : {kRecorderProgId, kNothingProgId, kUnregisteredProgId}) {
-      SHDeleteKeyW(HKEY_CLASSES_ROOT, Widen(progId).c_str());
-    }
     world = nullptr;
   }
 
@@ -464,6 +458,7 @@ class DispatchTest : public ::testing::Test {
     return objects;
   }
 
+  testing::ScratchRegistry registry_;
   World world_;
   ComApartment apartment_;
   Factory recorderFactory_{false};

@@ -6,7 +6,7 @@
 #include "support/messaging_texts.h"
 
 #include "probes/messaging_check.h"
-#include "scratch_registry.h"
+#include "support/scratch_registry.h"
 #include "support/wine_paths.h"
 #include "unit/fakes/fake_window.h"
 #include "win32/platform_win32.h"
@@ -41,7 +41,7 @@ class RealMessagingCheck : public ::testing::Test {
   }
   void Office8(const std::string& fixtureVersion) {
     Set("8.0\\Outlook", "Registered", "1");
-    Set("8.0", "BinDirPath", testing::BinaryDir() + "\\fixtures\\outlook-" + fixtureVersion);
+    Set("8.0", "BinDirPath", testing::FixturePath("outlook-" + fixtureVersion));
   }
   bool Check() { return CheckMessagingSubsystem(window, registry, versions, locale); }
 
@@ -130,7 +130,7 @@ TEST_F(RealMessagingCheck, Office8WithoutBinDirPath) {
 TEST_F(RealMessagingCheck, NoOutlookWithMapiSessionServer) {
   scratch.SetString(kHkeyLocalMachine, "Software\\Classes\\MAPI.Session\\CLSID", "", kCdoClsid);
   scratch.SetString(kHkeyClassesRoot, std::string("CLSID\\") + kCdoClsid + "\\InprocServer32", "",
-                    testing::BinaryDir() + "\\fixtures\\cdo\\CDO.DLL");
+                    testing::FixturePath("cdo\\CDO.DLL"));
   EXPECT_TRUE(Check());
   EXPECT_EQ(window.Result(), "Logon: messaging subsystem installed.");
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "probes/registry.h"
-#include "scratch_registry.h"
+#include "support/scratch_registry.h"
 #include "win32/registry_win32.h"
 
 namespace pelterwyn {

@@ -6,11 +6,13 @@
 
 #include "standins_client.h"
 #include "store/mime.h"
+#include "support/files.h"
 #include "support/store_fixture.h"
 
 namespace standins_test {
 namespace {
 
+using pelterwyn::testing::ReadFileBytes;
 using pelterwyn::testing::StoreFixture;
 
 constexpr const char* kPeltInbox = "EXCHANGE1\\pelttest\\Inbox";
@@ -76,11 +78,6 @@ class StandinMessage : public ::testing::Test {
     return c.Call(message.get(), kSend, L"Send", std::move(save));
   }
 
-  std::string Content(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
   void ExpectDelivered(const Caller& c) {
     const Result sent =
         SendOne(c, L"SMTP:pelttest@example.com", L"Test message 1", attachment_.wstring());
@@ -89,12 +86,12 @@ class StandinMessage : public ::testing::Test {
     ASSERT_EQ(store_.CountMessages(kPeltInbox), 2);
     ASSERT_EQ(store_.CountMessages(kSmithSent), 1);
     EXPECT_EQ(store_.CountMessages(kSmithOutbox), 0);
-    const std::string mail = Content(store_.MessageFiles(kSmithSent)[0]);
+    const std::string mail = ReadFileBytes(store_.MessageFiles(kSmithSent)[0]);
     EXPECT_NE(mail.find("From: John Smith <jsmith@example.com>\r\n"), std::string::npos);
     EXPECT_NE(mail.find("To: Pelterwyn Test <pelttest@example.com>\r\n"), std::string::npos);
     EXPECT_NE(mail.find("Subject: Test message 1\r\n"), std::string::npos);
     EXPECT_NE(mail.find("\r\n\r\nS:1R:\r\n"), std::string::npos);
-    const std::string data = Content(attachment_.string());
+    const std::string data = ReadFileBytes(attachment_.string());
     const std::string encoded =
         standin::mime::Base64Encode(standin::mime::Bytes(data.begin(), data.end()));
     EXPECT_NE(mail.find("filename=\"Test.txt\"\r\n\r\n" + encoded + "\r\n"), std::string::npos);
@@ -148,7 +145,7 @@ TEST_F(StandinMessage, RecipientsAndAttachmentsFailAsCdoDoes) {
   // A missing attachment file fails Add; the message goes without it.
   ASSERT_TRUE(SendOne(c, L"SMTP:pelttest@example.com", L"s", L"Z:\\nowhere\\Test.txt").ok());
   EXPECT_EQ(lastAttach_.number, kNotFound);
-  EXPECT_EQ(Content(store_.MessageFiles(kSmithSent)[0]).find("multipart"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(store_.MessageFiles(kSmithSent)[0]).find("multipart"), std::string::npos);
   // Outside the store: only the saved copy stays here.
   ASSERT_TRUE(SendOne(c, L"SMTP:someone@elsewhere.test", L"s", attachment_.wstring()).ok());
   EXPECT_EQ(store_.CountMessages(kSmithSent), 2);

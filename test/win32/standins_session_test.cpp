@@ -5,13 +5,17 @@
 #include <filesystem>
 
 #include "standins_client.h"
+#include "support/files.h"
+#include "support/scratch_registry.h"
 #include "support/store_fixture.h"
 #include "support/wine_paths.h"
 
 namespace standins_test {
 namespace {
 
+using pelterwyn::testing::FileVersion;
 using pelterwyn::testing::Journal;
+using pelterwyn::testing::ScratchRegistry;
 using pelterwyn::testing::StoreFixture;
 
 class StandinSession : public ::testing::Test {
@@ -20,32 +24,14 @@ class StandinSession : public ::testing::Test {
   StoreFixture store_;
 };
 
-std::string FileVersion(const std::wstring& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return "";
-  std::vector<unsigned char> block(size);
-  GetFileVersionInfoW(path.c_str(), 0, size, block.data());
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length)) return "";
-  return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
-         std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
-         std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
-         std::to_string(LOWORD(info->dwFileVersionLS));
-}
-
-std::wstring RegisteredServer(const wchar_t* clsid) {
-  wchar_t path[MAX_PATH] = {};
-  LONG size = sizeof path;
-  RegQueryValueW(HKEY_CLASSES_ROOT,
-                 (std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32").c_str(), path, &size);
-  return path;
+std::string RegisteredServer(const std::string& clsid) {
+  return ScratchRegistry::ReadString(HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\InprocServer32", "")
+      .value_or("");
 }
 
 TEST_F(StandinSession, IsRegisteredWithMapi32BesideIt) {
-  const std::wstring cdo = RegisteredServer(L"{3FA7DEB3-6438-101B-ACC1-00AA00423326}");
-  ASSERT_EQ(std::filesystem::path(cdo).filename(), L"cdo.dll");
+  const std::string cdo = RegisteredServer("{3FA7DEB3-6438-101B-ACC1-00AA00423326}");
+  ASSERT_EQ(std::filesystem::path(cdo).filename(), "cdo.dll");
   EXPECT_EQ(FileVersion(cdo), "6.5.8353.0");
   // Wine answers for its built-in mapi32.dll whatever the path, unless told
   // WINEDLLOVERRIDES=mapi32=n; a copy under another name shows our resource.
@@ -53,8 +39,8 @@ TEST_F(StandinSession, IsRegisteredWithMapi32BesideIt) {
   ASSERT_TRUE(std::filesystem::exists(mapi32));
   const auto copy = std::filesystem::path(store_.Root()) / L"mapi32-copy.dll";
   std::filesystem::copy_file(mapi32, copy);
-  EXPECT_EQ(FileVersion(copy.wstring()), "1.0.2536.0");
-  const std::wstring table = RegisteredServer(L"{5047F947-E5D2-48A5-88C7-52823D7C4BBA}");
+  EXPECT_EQ(FileVersion(copy.string()), "1.0.2536.0");
+  const std::string table = RegisteredServer("{5047F947-E5D2-48A5-88C7-52823D7C4BBA}");
   EXPECT_EQ(std::filesystem::path(table).parent_path(), std::filesystem::path(cdo).parent_path());
   HRESULT hr = E_FAIL;
   EXPECT_TRUE(Create(L"MAPI.Session", &hr)) << std::hex << hr;

@@ -13,9 +13,7 @@
 namespace pelterwyn {
 namespace {
 
-std::string Fixture(const std::string& relative) {
-  return testing::BinaryDir() + "\\fixtures\\" + relative;
-}
+using testing::FixturePath;
 
 class RealVersions : public ::testing::Test {
  protected:
@@ -25,17 +23,17 @@ class RealVersions : public ::testing::Test {
 };
 
 TEST_F(RealVersions, FixedFileVersionOfLibrariesAndPrograms) {
-  EXPECT_EQ(Version(Fixture("versioned\\v6.5.7638.1.dll")), "6.5.7638.1");
-  EXPECT_EQ(Version(Fixture("versioned\\zero.dll")), "0.0.0.0");
-  EXPECT_EQ(Version(Fixture("versioned\\max.dll")), "65535.65535.65535.65535");
-  EXPECT_EQ(Version(Fixture("versioned\\mixed.dll")), "65535.1.2.65535");
-  EXPECT_EQ(Version(Fixture("versioned\\tool.exe")), "1.2.3.4");
-  EXPECT_EQ(Version(Fixture("outlook-8.50.0.1\\outlook.exe")), "8.50.0.1");
-  EXPECT_EQ(Version(Fixture("outlook-12.3.0.1\\outlook.exe")), "12.3.0.1");
+  EXPECT_EQ(Version(FixturePath("versioned\\v6.5.7638.1.dll")), "6.5.7638.1");
+  EXPECT_EQ(Version(FixturePath("versioned\\zero.dll")), "0.0.0.0");
+  EXPECT_EQ(Version(FixturePath("versioned\\max.dll")), "65535.65535.65535.65535");
+  EXPECT_EQ(Version(FixturePath("versioned\\mixed.dll")), "65535.1.2.65535");
+  EXPECT_EQ(Version(FixturePath("versioned\\tool.exe")), "1.2.3.4");
+  EXPECT_EQ(Version(FixturePath("outlook-8.50.0.1\\outlook.exe")), "8.50.0.1");
+  EXPECT_EQ(Version(FixturePath("outlook-12.3.0.1\\outlook.exe")), "12.3.0.1");
 }
 
 TEST_F(RealVersions, RootBlockGivesBothVersionWords) {
-  const auto fixed = versions.ReadFixedFileVersion(Fixture("versioned\\v6.5.7638.1.dll"));
+  const auto fixed = versions.ReadFixedFileVersion(FixturePath("versioned\\v6.5.7638.1.dll"));
   ASSERT_TRUE(fixed.has_value());
   EXPECT_EQ(fixed->fileVersionMS, 0x00060005u);
   EXPECT_EQ(fixed->fileVersionLS, 0x1DD60001u);
@@ -50,7 +48,7 @@ TEST_F(RealVersions, FilesWithoutVersionResourceGiveEmpty) {
   EXPECT_EQ(versions.ReadFixedFileVersion(text), std::nullopt);
   DeleteFileA(text.c_str());
 
-  EXPECT_EQ(Version(Fixture("versioned\\missing.dll")), "");
+  EXPECT_EQ(Version(FixturePath("versioned\\missing.dll")), "");
   EXPECT_EQ(Version(""), "");
 }
 
@@ -61,7 +59,7 @@ TEST_F(RealVersions, BareNamesFollowTheLoaderSearchPath) {
 
   char previous[MAX_PATH];
   ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
-  ASSERT_TRUE(SetCurrentDirectoryA(Fixture("versioned").c_str()));
+  ASSERT_TRUE(SetCurrentDirectoryA(FixturePath("versioned").c_str()));
   const std::string found = Version("mixed.dll");
   SetCurrentDirectoryA(previous);
   EXPECT_EQ(found, "65535.1.2.65535");

@@ -1,8 +1,5 @@
 #include "e2e/driver/app.h"
 
-#include <atomic>
-#include <filesystem>
-
 #include "support/wine_paths.h"
 #include "win32/control_ids.h"
 
@@ -12,14 +9,7 @@ namespace {
 
 constexpr UINT kAnswerMs = 200;
 
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
+using testing::Widen;
 
 std::string Narrow(const std::wstring& text) {
   if (text.empty()) return {};
@@ -31,29 +21,9 @@ std::string Narrow(const std::wstring& text) {
   return narrow;
 }
 
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
 std::string DirectoryOf(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-// A folder of its own for each App: tests run in parallel.
-std::string NewFolder() {
-  static std::atomic<int> counter{0};
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  for (;;) {
-    const std::string folder = std::string(temp) + "pelterwyn-e2e-" +
-                               std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(++counter);
-    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
-  }
 }
 
 INPUT KeyInput(WORD vk, bool up) {
@@ -69,12 +39,56 @@ bool Send(std::vector<INPUT>& inputs) {
   return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
+struct WindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+// The main window is the dialog that holds the server field; message boxes
+// share its class and caption.
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<WindowSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == s->processId && ClassName(window) == "#32770" &&
+      GetDlgItem(window, win32::ItemId(ControlId::txtServer)) && IsWindowVisible(window)) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 struct BoxSearch {
   HWND owner;
   HWND found;
 };
 
+BOOL CALLBACK FindOwnedBox(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<BoxSearch*>(param);
+  if (window != s->owner && GetWindow(window, GW_OWNER) == s->owner &&
+      ClassName(window) == "#32770") {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 }  // namespace
+
+std::string ClassName(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string NameOf(std::optional<ControlId> id) {
+  return id ? std::string(ControlInfo(*id).name) : std::string("(none of the controls)");
+}
+
+std::string Describe(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
 
 const char* IconName(BoxIcon icon) {
   switch (icon) {
@@ -134,12 +148,13 @@ App::~App() { Stop(); }
 bool App::Start() {
   std::string exe = options_.exePath;
   if (options_.privateCopy) {
-    folder_ = NewFolder();
+    // A folder of its own for each App: tests run in parallel.
+    privateFolder_ = std::make_unique<testing::TempFolder>("pelterwyn-e2e");
+    folder_ = privateFolder_->Path();
     if (folder_.empty()) {
       error_ = "cannot create a folder in the temp directory";
       return false;
     }
-    ownsFolder_ = true;
     exe = folder_ + "\\Pelterwyn.exe";
     if (!CopyFileA(options_.exePath.c_str(), exe.c_str(), FALSE)) {
       error_ = "cannot copy " + options_.exePath;
@@ -182,28 +197,10 @@ bool App::Start() {
 }
 
 bool App::FindWindowOfProcess(DWORD timeoutMs) {
-  struct Search {
-    DWORD processId;
-    HWND found;
-  } search{processId_, nullptr};
+  WindowSearch search{processId_, nullptr};
   return WaitUntil(
              [&] {
-               EnumWindows(
-                   [](HWND window, LPARAM param) CALLBACK -> BOOL {
-                     auto* s = reinterpret_cast<Search*>(param);
-                     DWORD pid = 0;
-                     GetWindowThreadProcessId(window, &pid);
-                     // The main window is the dialog that holds the server field;
-                     // message boxes share its class and caption.
-                     if (pid == s->processId && ClassOf(window) == "#32770" &&
-                         GetDlgItem(window, win32::ItemId(ControlId::txtServer)) &&
-                         IsWindowVisible(window)) {
-                       s->found = window;
-                       return FALSE;
-                     }
-                     return TRUE;
-                   },
-                   reinterpret_cast<LPARAM>(&search));
+               EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
                window_ = search.found;
                return window_ != nullptr || HasExited();
              },
@@ -219,16 +216,7 @@ void App::Stop() {
     }
   }
   process_.reset();
-  if (ownsFolder_) {
-    // The log may still be held for a moment after the process ends.
-    for (int attempt = 0; attempt < 20; ++attempt) {
-      std::error_code ignored;
-      std::filesystem::remove_all(Widen(folder_), ignored);
-      if (!std::filesystem::exists(Widen(folder_), ignored)) break;
-      Sleep(100);
-    }
-    ownsFolder_ = false;
-  }
+  privateFolder_.reset();
 }
 
 HWND App::Control(ControlId id) const { return GetDlgItem(window_, win32::ItemId(id)); }
@@ -313,6 +301,12 @@ void App::Type(ControlId id, const std::string& text) {
   }
 }
 
+void App::SetCheck(ControlId id, bool checked) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0,
+                      SMTO_NORMAL, 5000, &ignored);
+}
+
 void App::Click(ControlId id) { SendNotifyMessageW(Control(id), BM_CLICK, 0, 0); }
 
 void App::SysCommand(unsigned command) {
@@ -341,10 +335,7 @@ bool App::PressKey(WORD vk, Keys keys) {
   for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) {
     if (*m) inputs.push_back(KeyInput(*m, true));
   }
-  if (!Send(inputs)) return false;
-  // Input is taken after sent messages: give the queue a moment first.
-  Sleep(100);
-  return WaitSettled(5000) != Settled::Timeout;
+  return Send(inputs) && TakeInput();
 }
 
 bool App::TypeKeys(const std::string& text) {
@@ -359,7 +350,28 @@ bool App::TypeKeys(const std::string& text) {
       inputs.push_back(input);
     }
   }
+  return Send(inputs) && TakeInput();
+}
+
+bool App::MouseClick(ControlId id) {
+  if (!BringToFront()) return false;
+  const RECT r = ControlRect(id);
+  const POINT origin = ClientOrigin();
+  if (!SetCursorPos(origin.x + (r.left + r.right) / 2, origin.y + (r.top + r.bottom) / 2)) {
+    return false;
+  }
+  std::vector<INPUT> inputs(2);
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   if (!Send(inputs)) return false;
+  // Taken after sent messages, and a click may start a long run: no waiting for its end.
+  Sleep(300);
+  return true;
+}
+
+bool App::TakeInput() {
+  // Input is taken after sent messages: give the queue a moment first.
   Sleep(100);
   return WaitSettled(5000) != Settled::Timeout;
 }
@@ -374,34 +386,25 @@ std::optional<DWORD> App::ExitCode() const {
   return code;
 }
 
+bool App::IsBusy(DWORD withinMs) const {
+  DWORD_PTR ignored = 0;
+  return !SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, withinMs, &ignored);
+}
+
 Settled App::WaitSettled(DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   for (;;) {
     if (HasExited()) return Settled::Exited;
     // Answered only when the thread is back in a message loop: its own, or a
     // message box's.
-    DWORD_PTR ignored = 0;
-    if (SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &ignored)) {
-      return FindBox() ? Settled::Box : Settled::Idle;
-    }
+    if (!IsBusy(kAnswerMs)) return FindBox() ? Settled::Box : Settled::Idle;
     if (GetTickCount64() >= end) return Settled::Timeout;
   }
 }
 
 HWND App::FindBox() const {
   BoxSearch search{window_, nullptr};
-  EnumThreadWindows(
-      threadId_,
-      [](HWND window, LPARAM param) CALLBACK -> BOOL {
-        auto* s = reinterpret_cast<BoxSearch*>(param);
-        if (window != s->owner && GetWindow(window, GW_OWNER) == s->owner &&
-            ClassOf(window) == "#32770") {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumThreadWindows(threadId_, FindOwnedBox, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -418,7 +421,7 @@ MessageBoxInfo App::ReadBox(HWND window) const {
   // Wine numbers the parts differently from Windows: tell them by class and style.
   HWND iconStatic = nullptr;
   for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    const std::string cls = ClassOf(child);
+    const std::string cls = ClassName(child);
     const auto style = GetWindowLongW(child, GWL_STYLE);
     if (_stricmp(cls.c_str(), "Static") == 0) {
       if ((style & SS_TYPEMASK) == SS_ICON) {
@@ -492,8 +495,7 @@ std::optional<MessageBoxInfo> App::WaitForBox(DWORD timeoutMs) {
   WaitUntil(
       [&] {
         if (HasExited()) return true;
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerMs, &ignored);
+        IsBusy(kAnswerMs);
         found = FindBox();
         return found != nullptr;
       },
@@ -508,7 +510,7 @@ bool App::Dismiss(const MessageBoxInfo& box, const std::string& button) {
   HWND target = nullptr;
   for (HWND child = GetWindow(box.window, GW_CHILD); child && !target;
        child = GetWindow(child, GW_HWNDNEXT)) {
-    if (_stricmp(ClassOf(child).c_str(), "Button") != 0 ||
+    if (_stricmp(ClassName(child).c_str(), "Button") != 0 ||
         !(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
       continue;
     }
@@ -520,6 +522,18 @@ bool App::Dismiss(const MessageBoxInfo& box, const std::string& button) {
   SendNotifyMessageW(target, BM_CLICK, 0, 0);
   if (!WaitUntil([&] { return !IsWindow(box.window); }, 5000)) return false;
   return WaitSettled(30000) != Settled::Timeout;
+}
+
+Settled App::Settle(int answer, DWORD timeoutMs,
+                    const std::function<void(const MessageBoxInfo&)>& seen) {
+  for (int answered = 0;;) {
+    const Settled settled = WaitSettled(timeoutMs);
+    if (settled != Settled::Box) return settled;
+    const auto box = WaitForBox(5000);
+    if (!box) continue;  // gone before it could be read
+    if (seen) seen(*box);
+    if (answered++ == answer || !Dismiss(*box)) return Settled::Box;
+  }
 }
 
 std::optional<Image> App::Capture() const {

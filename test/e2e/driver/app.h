@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "console/controls.h"
 #include "e2e/driver/handles.h"
 #include "e2e/driver/image.h"
+#include "support/files.h"
 
 // Drives the real Pelterwyn.exe from outside, as a user would. Every wait is
 // bounded, and nothing here blocks behind a message box of the tool.
@@ -31,7 +33,7 @@ struct MessageBoxInfo {
 enum class Settled { Idle, Box, Exited, Timeout };
 
 struct LaunchOptions {
-  std::string exePath;      // empty: the built tool
+  std::string exePath{};    // empty: the built tool
   bool privateCopy = true;  // run from a fresh folder owned by the App
   bool withTestTxt = true;  // copy Test.txt beside the private copy
 };
@@ -52,6 +54,11 @@ RECT WorkArea();
 RECT ExpectedRect(ControlId id, int dpi);
 // A file under the build's screenshots folder, which is created on demand.
 std::string ScreenshotPath(const std::string& fileName);
+
+// For messages.
+std::string ClassName(HWND window);
+std::string NameOf(std::optional<ControlId> id);  // the control's name, or none
+std::string Describe(const RECT& rect);
 
 class App {
  public:
@@ -86,19 +93,30 @@ class App {
   // Keys are taken only after sent messages: poll for what they should do.
   void SetText(ControlId id, const std::string& text);
   void Type(ControlId id, const std::string& text);  // WM_CHAR to the control
+  void SetCheck(ControlId id, bool checked);
   void Click(ControlId id);
   void SysCommand(unsigned command);
   bool BringToFront();
   // Real keys through SendInput to the foreground window.
   bool PressKey(WORD vk, Keys keys = {});
   bool TypeKeys(const std::string& text);
+  // A real left click in the middle of a control, through the system's input
+  // queue; returns once the window could have taken it, not when its run ends.
+  bool MouseClick(ControlId id);
 
   // Waiting.
   Settled WaitSettled(DWORD timeoutMs = 30000);
+  // The UI thread answers no message within the time: a handler holds it.
+  bool IsBusy(DWORD withinMs = 20) const;
   std::optional<MessageBoxInfo> CurrentBox() const;
   std::optional<MessageBoxInfo> WaitForBox(DWORD timeoutMs = 10000);
   // Presses the box's button (the first when none is named) and waits until it is gone.
   bool Dismiss(const MessageBoxInfo& box, const std::string& button = {});
+  // WaitSettled, answering up to `answer` message boxes with their first
+  // button; each box is shown to seen() first. Box: one more came up, or one
+  // could not be answered.
+  Settled Settle(int answer, DWORD timeoutMs,
+                 const std::function<void(const MessageBoxInfo&)>& seen = {});
 
   std::optional<Image> Capture() const;
 
@@ -110,6 +128,7 @@ class App {
  private:
   bool FindWindowOfProcess(DWORD timeoutMs);
   void Stop();
+  bool TakeInput();
   std::string ReadText(HWND window) const;
   HWND FindBox() const;
   MessageBoxInfo ReadBox(HWND box) const;
@@ -117,7 +136,7 @@ class App {
 
   LaunchOptions options_;
   std::string folder_;
-  bool ownsFolder_ = false;
+  std::unique_ptr<testing::TempFolder> privateFolder_;
   std::string error_;
   UniqueHandle process_;
   DWORD processId_ = 0;

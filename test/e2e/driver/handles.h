@@ -5,7 +5,7 @@
 #include <memory>
 #include <type_traits>
 
-// Owning wrappers for the kernel and GDI handles the driver holds.
+// Owning wrappers for the kernel, GDI and user handles the driver holds.
 namespace pelterwyn::e2e {
 
 struct KernelHandleCloser {
@@ -14,6 +14,11 @@ struct KernelHandleCloser {
   }
 };
 using UniqueHandle = std::unique_ptr<void, KernelHandleCloser>;
+
+struct LibraryFreer {
+  void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
 
 struct MemoryDcDeleter {
   void operator()(HDC dc) const { DeleteDC(dc); }
@@ -25,6 +30,11 @@ struct GdiObjectDeleter {
 };
 template <class Handle>
 using UniqueGdi = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
+
+struct IconDestroyer {
+  void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
 
 // A DC of the whole screen.
 class ScreenDc {

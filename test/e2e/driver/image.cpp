@@ -103,6 +103,12 @@ int Image::CountOtherThan(const RECT& rect, COLORREF colour) const {
   return count;
 }
 
+std::uint64_t Image::Fingerprint() const {
+  std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
+  for (COLORREF pixel : pixels_) hash = (hash ^ pixel) * 1099511628211ull;
+  return hash;
+}
+
 bool Image::SaveBmp(const std::string& path) const {
   const int stride = (width_ * 3 + 3) & ~3;
   BITMAPFILEHEADER file{};

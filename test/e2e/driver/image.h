@@ -30,6 +30,8 @@ class Image {
   int CountDifferences(const Image& other) const;
   // Pixels of rect (image coordinates) that are not colour.
   int CountOtherThan(const RECT& rect, COLORREF colour) const;
+  // A hash of the pixels: equal pictures, equal fingerprints.
+  std::uint64_t Fingerprint() const;
 
   // An uncompressed 24-bit BMP.
   bool SaveBmp(const std::string& path) const;

@@ -4,22 +4,18 @@
 //
 //   demo.exe --exe PATH --server NAME --mailbox NAME --screenshot FILE.bmp [--timeout SECONDS]
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <map>
 #include <string>
 
 #include "e2e/driver/app.h"
+#include "support/files.h"
 
 namespace {
 
 using namespace pelterwyn;
 using namespace pelterwyn::e2e;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using pelterwyn::testing::ReadFileBytes;
 
 int Usage() {
   std::fprintf(stderr,
@@ -44,7 +40,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "demo: %s\n", app.Error().c_str());
     return 1;
   }
-  const std::string logStart = ReadFile(app.LogPath());
+  const std::string logStart = ReadFileBytes(app.LogPath());
 
   app.Type(ControlId::txtServer, args["--server"]);
   app.Type(ControlId::txtAlias, args["--mailbox"]);
@@ -61,28 +57,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   // Answer any box the run shows, and wait for it to end.
-  for (;;) {
-    const Settled settled = app.WaitSettled(timeoutMs);
-    if (settled == Settled::Box) {
-      if (const auto box = app.CurrentBox()) {
-        std::printf("Message box \"%s\" (icon: %s):\n%s\n\n", box->caption.c_str(),
-                    IconName(box->icon), box->text.c_str());
-        if (!app.Dismiss(*box)) {
-          std::fprintf(stderr, "demo: cannot dismiss the message box\n");
-          return 1;
-        }
-      }
-      continue;
-    }
-    if (settled != Settled::Idle) {
-      std::fprintf(stderr, "demo: the run did not finish\n");
-      return 1;
-    }
-    break;
+  const auto print = [](const MessageBoxInfo& box) {
+    std::printf("Message box \"%s\" (icon: %s):\n%s\n\n", box.caption.c_str(), IconName(box.icon),
+                box.text.c_str());
+  };
+  if (app.Settle(std::numeric_limits<int>::max(), timeoutMs, print) != Settled::Idle) {
+    std::fprintf(stderr, "demo: the run did not finish\n");
+    return 1;
   }
 
   std::printf("Result box:\n%s\n", app.Text(ControlId::txtResult).c_str());
-  const std::string log = ReadFile(app.LogPath());
+  const std::string log = ReadFileBytes(app.LogPath());
   std::printf("New lines of %s:\n%s\n", app.LogPath().c_str(),
               log.size() >= logStart.size() ? log.substr(logStart.size()).c_str() : log.c_str());
 
