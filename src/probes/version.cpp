@@ -51,8 +51,10 @@ std::string GetMapiInCdoPath(RegistryApi& registry, VersionApi& versions) {
 }
 
 bool IsCdoRegisteredFor32BitOnly(RegistryApi& registry) {
-  const std::string clsid = ToText(
-      GetRegValue32(registry, kHkeyLocalMachine, "Software\\Classes\\MAPI.Session\\CLSID", ""));
+  // ProgIDs are shared by both views since Windows 7; before, 32-bit ones had their own.
+  constexpr const char* kProgIdKey = "Software\\Classes\\MAPI.Session\\CLSID";
+  std::string clsid = ToText(GetRegValue(registry, kHkeyLocalMachine, kProgIdKey, ""));
+  if (clsid.empty()) clsid = ToText(GetRegValue32(registry, kHkeyLocalMachine, kProgIdKey, ""));
   if (clsid.empty()) return false;
   const std::string server = "Software\\Classes\\CLSID\\" + clsid + "\\InprocServer32";
   return ToText(GetRegValue(registry, kHkeyLocalMachine, server, "")).empty() &&

@@ -341,6 +341,24 @@ TEST_F(LogonRun, WithoutTheSessionClassTheRunEndsAtTheErrorLine) {
   EXPECT_TRUE(store.ReadJournal().Events().empty()) << "a session was created after all";
 }
 
+// CDO installed for 32-bit programs only, as on a real workstation: the
+// 32-bit build logs on, the 64-bit one says which build to run.
+TEST_F(LogonRun, CdoRegisteredFor32BitProgramsOnly) {
+  ASSERT_NO_FATAL_FAILURE(registry.Hide({HKEY_LOCAL_MACHINE, testing::View::Bits64}, kCdoClassKey));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Fill({.server = kServer, .mailbox = "jsmith"});
+  const Outcome run = RunLogon();
+  if (!testing::k64Bit) {
+    ExpectTrace(run, Instantiated(BothSucceed("jsmith", store.CountMessages(kInbox))));
+    return;
+  }
+  ExpectTrace(run,
+              {"CDO= @", MapiOnPath(), "Error instantiating CDO: -2147221164 Class not registered",
+               "CDO is registered for 32-bit programs only: run the 32-bit Pelterwyn.exe"},
+              false);
+  EXPECT_TRUE(run.journal.Events().empty()) << "a session was created after all";
+}
+
 TEST_F(LogonRun, CallLoadLibraryAddsItsLineAndAnEmptyLineOnlyWhenTicked) {
   ASSERT_NO_FATAL_FAILURE(Start());
   Fill({.server = kServer, .mailbox = "jsmith"});

@@ -268,13 +268,16 @@ TEST_F(LogonTestRun, CdoRegisteredFor32BitProgramsOnlyIsNamedAfterTheError) {
   constexpr const char* kClsid = "{3FA7DEB3-6438-101B-ACC1-00AA00423326}";
   const std::string server =
       std::string("Software\\Classes\\CLSID\\") + kClsid + "\\InprocServer32";
-  enum Layout { Only32, Both, NoProgId, EmptyPath };
+  // The ProgID shared by both views (Windows 7 on), or the 32-bit view's own.
+  enum Layout { Only32, Only32WithItsOwnProgId, Both, NoProgId, EmptyPath };
   const auto run = [&](Layout layout) {
     auto h = std::make_unique<fakes::Harness>();
     h->world.faults["CreateSession"] = {-2147221164, "Class not registered"};
-    if (layout != NoProgId)
-      h->registry.SetString32(kHkeyLocalMachine, "Software\\Classes\\MAPI.Session\\CLSID", "",
-                              kClsid);
+    const std::string progId = "Software\\Classes\\MAPI.Session\\CLSID";
+    if (layout == Only32WithItsOwnProgId)
+      h->registry.SetString32(kHkeyLocalMachine, progId, "", kClsid);
+    else if (layout != NoProgId)
+      h->registry.SetString(kHkeyLocalMachine, progId, "", kClsid);
     h->registry.SetString32(kHkeyLocalMachine, server, "", layout == EmptyPath ? "" : kCdoPath);
     if (layout == Both) h->registry.SetString(kHkeyLocalMachine, server, "", kCdoPath);
     h->Type(ControlId::txtServer, "S");
@@ -283,12 +286,14 @@ TEST_F(LogonTestRun, CdoRegisteredFor32BitProgramsOnlyIsNamedAfterTheError) {
     return h;
   };
   constexpr const char* kError = "Error instantiating CDO: -2147221164 Class not registered";
-  const auto only32 = run(Only32);
-  const Strings box = Lines(only32->Result());
-  ASSERT_GE(box.size(), 2u);
-  EXPECT_EQ(box[box.size() - 2], kError);
-  EXPECT_EQ(box.back(), kHint);
-  EXPECT_EQ(Lines(only32->Log()).back(), std::string(kStamp) + kHint);
+  for (Layout only32 : {Only32, Only32WithItsOwnProgId}) {
+    const auto h = run(only32);
+    const Strings box = Lines(h->Result());
+    ASSERT_GE(box.size(), 2u);
+    EXPECT_EQ(box[box.size() - 2], kError);
+    EXPECT_EQ(box.back(), kHint);
+    EXPECT_EQ(Lines(h->Log()).back(), std::string(kStamp) + kHint);
+  }
   for (Layout other : {Both, NoProgId, EmptyPath})
     EXPECT_EQ(Lines(run(other)->Result()).back(), kError) << other;
 }

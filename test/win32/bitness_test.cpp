@@ -8,16 +8,23 @@
 
 #include <cctype>
 
+#include "probes/messaging_check.h"
 #include "probes/registry.h"
 #include "probes/version.h"
+#include "support/bitness.h"
+#include "support/messaging_texts.h"
+#include "support/scratch_registry.h"
 #include "support/wine_paths.h"
+#include "unit/fakes/fake_window.h"
+#include "win32/platform_win32.h"
 #include "win32/registry_win32.h"
 #include "win32/version_win32.h"
 
 namespace pelterwyn {
 namespace {
 
-constexpr bool k64Bit = sizeof(void*) == 8;
+using testing::k64Bit;
+using testing::View;
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -34,6 +41,32 @@ TEST(Bitness, EachBuildFindsTheCdoRegisteredForItsBitness) {
       registry, kHkeyLocalMachine, std::string("Software\\Classes\\") + kCdoInprocServerKey, ""));
   EXPECT_NE(Lower(wow32).find("\\build\\mingw-x86\\standins\\cdo\\cdo.dll"), std::string::npos)
       << wow32;
+}
+
+// Office registers in the view of its own bitness: the messaging check sees
+// only the Office its build could load, here 9.0, never the other view's 10.0.
+TEST(Bitness, TheMessagingCheckReadsTheOfficeKeysOfItsOwnView) {
+  constexpr const char* kOffice = "Software\\Microsoft\\Office";
+  testing::ScratchRegistry scratch;
+  const View other = k64Bit ? View::Bits32 : View::Bits64;
+  for (View view : {View::Bits32, View::Bits64}) scratch.Hide({HKEY_LOCAL_MACHINE, view}, kOffice);
+  scratch.Hide(HKEY_LOCAL_MACHINE, "Software\\Classes\\MAPI.Session");
+  scratch.SetString({HKEY_LOCAL_MACHINE, other},
+                    std::string(kOffice) + "\\10.0\\Outlook\\InstallRoot", "Path",
+                    "C:\\Office10\\");
+  scratch.SetDword({HKEY_LOCAL_MACHINE, other}, std::string(kOffice) + "\\10.0\\Outlook\\Setup",
+                   "First-Run", 0);
+  scratch.SetString(HKEY_LOCAL_MACHINE, std::string(kOffice) + "\\9.0\\Outlook\\InstallRoot",
+                    "Path", "C:\\Office9\\");
+  scratch.SetDword(HKEY_LOCAL_MACHINE, std::string(kOffice) + "\\9.0\\Outlook\\Setup",
+                   "MailSupport", 1);
+
+  fakes::FakeWindow window;
+  win32::Win32Registry registry;
+  win32::Win32Versions versions;
+  win32::Win32Locale locale;
+  EXPECT_TRUE(CheckMessagingSubsystem(window, registry, versions, locale));
+  EXPECT_EQ(window.Result(), testing::Detected("9", true));
 }
 
 // The bare-name query finds mapi32.dll in the system folder of the process's
