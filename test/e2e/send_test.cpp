@@ -19,10 +19,10 @@ constexpr const char* kSenderSent = "EXCHANGE1\\jsmith\\Sent Items";
 
 class SendTest : public EndToEnd {
  protected:
-  explicit SendTest(bool withTestTxt = true) : EndToEnd({.launch = {.withTestTxt = withTestTxt}}) {}
+  explicit SendTest(bool withTestTxt = true) : withTestTxt_(withTestTxt) {}
 
   void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Start({.withTestTxt = withTestTxt_}));
     ASSERT_NO_FATAL_FAILURE(Reveal());
     Fill({.server = "EXCHANGE1", .mailbox = "jsmith"});
   }
@@ -35,6 +35,9 @@ class SendTest : public EndToEnd {
     ExpectIdle(run);
     return run;
   }
+
+ private:
+  const bool withTestTxt_;
 };
 
 TEST_F(SendTest, MessagesReachTheTestMailboxWithTheAttachmentBesideTheExe) {

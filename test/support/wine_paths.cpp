@@ -1,8 +1,14 @@
 #include "support/wine_paths.h"
 
+#include <windows.h>
+
 #include <algorithm>
 
 namespace pelterwyn::testing {
+
+bool OnWine() {
+  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
 
 std::string WinePath(const std::string& unixPath) {
   std::string path = "Z:" + unixPath;

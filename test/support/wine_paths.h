@@ -5,6 +5,9 @@
 // Where the tests find the source tree and the build, as Windows paths.
 namespace pelterwyn::testing {
 
+// Under Wine, not Windows.
+bool OnWine();
+
 // Maps a Unix path to the Z: drive that Wine gives the Unix root.
 std::string WinePath(const std::string& unixPath);
 

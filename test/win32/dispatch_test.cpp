@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/scratch_registry.h"
+#include "support/wine_paths.h"
 #include "win32/com.h"
 #include "win32/dispatch_mail.h"
 
@@ -381,8 +382,7 @@ Reply RaisesDeferred(SCODE scode, const wchar_t* description) {
 // message table words some texts differently and lacks others, which then
 // give an empty description.
 std::string SystemText(const char* windows, const char* wine) {
-  const bool onWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-  return onWine ? wine : windows;
+  return testing::OnWine() ? wine : windows;
 }
 
 CLSID ClsidOf(const wchar_t* text) {

@@ -21,6 +21,16 @@ std::string Narrow(const std::wstring& text) {
   return narrow;
 }
 
+// A path as the "A" functions take it: one outside the code page by its short form.
+std::string AnsiPath(const std::wstring& path) {
+  BOOL lossy = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, nullptr, 0, nullptr, &lossy);
+  if (!lossy) return Narrow(path);
+  wchar_t shortPath[MAX_PATH] = {};
+  const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? Narrow(shortPath) : std::string();
+}
+
 std::string DirectoryOf(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
@@ -139,45 +149,55 @@ std::string ScreenshotPath(const std::string& fileName) {
   return folder + "\\" + fileName;
 }
 
-App::App(LaunchOptions options) : options_(std::move(options)) {
-  if (options_.exePath.empty()) options_.exePath = testing::ExePath();
-}
-
 App::~App() { Stop(); }
 
-bool App::Start() {
-  std::string exe = options_.exePath;
-  if (options_.privateCopy) {
-    // A folder of its own for each App: tests run in parallel.
-    privateFolder_ = std::make_unique<testing::TempFolder>("pelterwyn-e2e");
-    folder_ = privateFolder_->Path();
-    if (folder_.empty()) {
-      error_ = "cannot create a folder in the temp directory";
-      return false;
-    }
-    exe = folder_ + "\\Pelterwyn.exe";
-    if (!CopyFileA(options_.exePath.c_str(), exe.c_str(), FALSE)) {
-      error_ = "cannot copy " + options_.exePath;
-      return false;
-    }
-    if (options_.withTestTxt) {
-      const std::string source = DirectoryOf(options_.exePath) + "\\Test.txt";
-      if (!CopyFileA(source.c_str(), (folder_ + "\\Test.txt").c_str(), FALSE)) {
-        error_ = "cannot copy " + source;
-        return false;
-      }
-    }
-  } else {
-    folder_ = DirectoryOf(exe);
+bool App::CopyTool(const LaunchOptions& options) {
+  // A folder of its own for each App: tests run in parallel.
+  privateFolder_ = std::make_unique<testing::TempFolder>("pelterwyn-e2e");
+  folder_ = privateFolder_->Path();
+  if (folder_.empty()) {
+    error_ = "cannot create a folder in the temp directory";
+    return false;
   }
+  if (options.folder) {
+    const std::wstring folder = Widen(folder_) + L"\\" + options.folder(folder_);
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+      error_ = "cannot create the folder for the tool";
+      return false;
+    }
+    folder_ = AnsiPath(folder);
+    if (folder_.empty()) {
+      error_ = "the folder for the tool has no path the \"A\" functions take";
+      return false;
+    }
+  }
+  exe_ = folder_ + "\\" + options.exeName;
+  std::vector<std::string> beside = options.beside;
+  if (options.withTestTxt) beside.push_back(DirectoryOf(options.exePath) + "\\Test.txt");
+  bool copied = CopyFileA(options.exePath.c_str(), exe_.c_str(), FALSE);
+  for (const std::string& file : beside) {
+    const std::string target = folder_ + file.substr(file.find_last_of('\\'));
+    copied = copied && CopyFileA(file.c_str(), target.c_str(), FALSE);
+  }
+  if (!copied) error_ = "cannot copy the tool or the files beside it into " + folder_;
+  return copied;
+}
 
+bool App::Start(LaunchOptions options) {
+  if (options.exePath.empty()) options.exePath = testing::ExePath();
+  if (!options.privateCopy) {
+    exe_ = options.exePath;
+    folder_ = DirectoryOf(exe_);
+  } else if (!CopyTool(options)) {
+    return false;
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  std::string commandLine = "\"" + exe + "\"";
-  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  std::string commandLine = "\"" + exe_ + "\"";
+  if (!CreateProcessA(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       folder_.c_str(), &startup, &info)) {
-    error_ = "cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")";
+    error_ = "cannot start " + exe_ + " (error " + std::to_string(GetLastError()) + ")";
     return false;
   }
   process_.reset(info.hProcess);
@@ -185,7 +205,7 @@ bool App::Start() {
   processId_ = info.dwProcessId;
   WaitForInputIdle(process_.get(), 10000);
   if (!FindWindowOfProcess(15000)) {
-    error_ = "no window of " + exe + " appeared";
+    error_ = "no window of " + exe_ + " appeared";
     return false;
   }
   threadId_ = GetWindowThreadProcessId(window_, nullptr);

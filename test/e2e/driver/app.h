@@ -35,7 +35,12 @@ enum class Settled { Idle, Box, Exited, Timeout };
 struct LaunchOptions {
   std::string exePath{};    // empty: the built tool
   bool privateCopy = true;  // run from a fresh folder owned by the App
-  bool withTestTxt = true;  // copy Test.txt beside the private copy
+  // The private copy's folder inside the fresh one, made on start (any name,
+  // outside the code page too), given the fresh one's path; none: that one.
+  std::function<std::wstring(const std::string& fresh)> folder{};
+  std::string exeName = "Pelterwyn.exe";  // the private copy's
+  bool withTestTxt = true;                // copy Test.txt beside the private copy
+  std::vector<std::string> beside{};      // more files copied beside it
 };
 
 struct Keys {
@@ -62,16 +67,19 @@ std::string Describe(const RECT& rect);
 
 class App {
  public:
-  explicit App(LaunchOptions options = {});
+  App() = default;
   ~App();
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
   // Starts the tool (the environment is inherited) and waits for its window.
-  bool Start();
+  bool Start(LaunchOptions options = {});
   const std::string& Error() const { return error_; }
 
+  // The tool's folder and path; as the "A" functions take them, a name
+  // outside the code page in its short form.
   const std::string& Folder() const { return folder_; }
+  const std::string& Exe() const { return exe_; }
   std::string LogPath() const { return folder_ + "\\Pelterwyn.log"; }
   HWND Window() const { return window_; }
   HWND Control(ControlId id) const;
@@ -126,6 +134,7 @@ class App {
   std::optional<DWORD> ExitCode() const;
 
  private:
+  bool CopyTool(const LaunchOptions& options);
   bool FindWindowOfProcess(DWORD timeoutMs);
   void Stop();
   bool TakeInput();
@@ -134,7 +143,7 @@ class App {
   MessageBoxInfo ReadBox(HWND box) const;
   BoxIcon ReadIcon(HWND iconStatic) const;
 
-  LaunchOptions options_;
+  std::string exe_;
   std::string folder_;
   std::unique_ptr<testing::TempFolder> privateFolder_;
   std::string error_;

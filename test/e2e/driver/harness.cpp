@@ -50,9 +50,9 @@ std::string Unstamp(const std::string& log, std::uint64_t from, std::uint64_t to
 
 }  // namespace
 
-EndToEnd::EndToEnd(HarnessOptions options) : store(options.journal), app(options.launch) {}
+EndToEnd::EndToEnd(HarnessOptions options) : store(options.journal) {}
 
-void EndToEnd::Start() { ASSERT_TRUE(app.Start()) << app.Error(); }
+void EndToEnd::Start(const LaunchOptions& launch) { ASSERT_TRUE(app.Start(launch)) << app.Error(); }
 
 void EndToEnd::Reveal() {
   app.SysCommand(win32::kSysShowAllTests);

@@ -74,7 +74,6 @@ struct Fields {
 };
 
 struct HarnessOptions {
-  LaunchOptions launch{};
   bool journal = true;
 };
 
@@ -83,7 +82,7 @@ class EndToEnd : public ::testing::Test {
   explicit EndToEnd(HarnessOptions options = {});
 
   // Both end in a fatal failure when the window does not do as asked.
-  void Start();
+  void Start(const LaunchOptions& launch = {});
   void Reveal();  // the system menu's "Show all tests"
   void Fill(const Fields& fields);
 

@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
   const DWORD timeoutMs = static_cast<DWORD>(std::stoul(args["--timeout"]) * 1000);
 
   // In place, so that the log grows where the user will look for it.
-  App app({.exePath = args["--exe"], .privateCopy = false});
-  if (!app.Start()) {
+  App app;
+  if (!app.Start({.exePath = args["--exe"], .privateCopy = false})) {
     std::fprintf(stderr, "demo: %s\n", app.Error().c_str());
     return 1;
   }
