@@ -557,12 +557,23 @@ Settled App::Settle(int answer, DWORD timeoutMs,
 }
 
 std::optional<Image> App::Capture() const {
-  // Let the window put its last paint on the screen first.
-  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored);
-  Sleep(300);
-  return Image::CaptureScreen(WindowRect());
+  // Let the window put its last paint on the screen first, frames included;
+  // a busy machine can still show it half drawn, so two looks must agree.
+  RedrawWindow(window_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  std::optional<Image> shown;
+  WaitUntil(
+      [&] {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored);
+        Sleep(200);
+        auto next = Image::CaptureScreen(WindowRect());
+        const bool stable = shown && next && shown->CountDifferences(*next) == 0;
+        shown = std::move(next);
+        return stable;
+      },
+      5000);
+  return shown;
 }
 
 bool App::Close(DWORD timeoutMs) {
