@@ -16,7 +16,7 @@ void ProbeBothWays(Context& ctx, mail::Session& session, const std::string& prof
 // The session, created while the pre-loaded mapi32 is held when the check box
 // asks for it; null when none was made, with the reason traced.
 std::unique_ptr<mail::Session> InstantiateCdo(Context& ctx) {
-  TraceLog& trace = ctx.trace;
+  Trace& trace = ctx.trace;
   LibraryApi& libraries = ctx.services.libraries;
   const bool preload = ctx.window.CheckValue(ControlId::chkLoad) == 1;
   if (preload) trace.LogTrace("Calling LoadLibrary\r\n", false);
@@ -54,7 +54,7 @@ void LogonTest(Context& ctx) {
     return;
   }
 
-  TraceLog& trace = ctx.trace;
+  Trace& trace = ctx.trace;
   RegistryApi& registry = ctx.services.registry;
   VersionApi& versions = ctx.services.versions;
 

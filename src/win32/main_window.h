@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "console/window.h"
+#include "platform/window.h"
 #include "win32/handles.h"
 
 namespace pelterwyn {
