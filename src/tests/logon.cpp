@@ -1,3 +1,4 @@
+#include "platform/text.h"
 #include "probes/version.h"
 #include "tests/handlers.h"
 #include "tests/logon_probes.h"
