@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "support/wine_paths.h"
+#include "win32/com.h"
 #include "win32/control_ids.h"
 
 namespace pelterwyn::e2e {
@@ -12,24 +13,8 @@ namespace {
 
 constexpr UINT kAnswerMs = 200;
 
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n,
-                      nullptr, nullptr);
-  return narrow;
-}
+using win32::Narrow;
+using win32::Widen;
 
 std::string ClassOf(HWND window) {
   char name[64] = {};
