@@ -88,14 +88,14 @@ std::optional<Variant> Normalize(const VARIANT& raw, VARTYPE type, HRESULT& hr) 
     }
   }
   Variant plain;
-  if (FAILED(VariantCopyInd(&plain.get(), const_cast<VARIANT*>(v)))) {
+  if (FAILED(VariantCopyInd(plain.Get(), const_cast<VARIANT*>(v)))) {
     hr = DISP_E_TYPEMISMATCH;
     return std::nullopt;
   }
-  if (plain.vt() == VT_ERROR && V_ERROR(&plain.get()) == DISP_E_PARAMNOTFOUND) return std::nullopt;
-  if (type == VT_VARIANT || plain.vt() == type) return plain;
+  if (plain.Type() == VT_ERROR && V_ERROR(plain.Get()) == DISP_E_PARAMNOTFOUND) return std::nullopt;
+  if (type == VT_VARIANT || plain.Type() == type) return plain;
   Variant coerced;
-  if (FAILED(VariantChangeType(coerced.Receive(), &plain.get(), 0, type))) {
+  if (FAILED(VariantChangeType(coerced.Put(), plain.Get(), 0, type))) {
     hr = DISP_E_TYPEMISMATCH;
     return std::nullopt;
   }
@@ -413,7 +413,7 @@ HRESULT DispatchObject::InvokeMember(DISPID id, REFIID iid, WORD flags, DISPPARA
     fields.emplace_back("desc", "");
   } else {
     fields.emplace_back("result", "ok");
-    fields.emplace_back("ret", VariantText(value.get()));
+    fields.emplace_back("ret", VariantText(*value.Get()));
     if (result) value.MoveTo(result);
   }
   world_->Journal(journal::Line("call", fields));

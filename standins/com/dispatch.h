@@ -55,7 +55,7 @@ class Args {
     given_[i] = true;
   }
   bool Has(std::size_t i) const { return i < given_.size() && given_[i]; }
-  const VARIANT& At(std::size_t i) const { return values_.at(i).get(); }
+  const VARIANT& At(std::size_t i) const { return *values_.at(i).Get(); }
   std::wstring Text(std::size_t i, std::wstring fallback = L"") const;
   std::int32_t Long(std::size_t i, std::int32_t fallback = 0) const;
   bool Bool(std::size_t i, bool fallback = false) const;
