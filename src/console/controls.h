@@ -3,25 +3,10 @@
 #include <array>
 #include <string_view>
 
+#include "platform/window.h"
+
 // The window's stored layout: one row per control, in creation order.
 namespace pelterwyn {
-
-enum class ControlId {
-  chkLoad,
-  cmdGetRows,
-  cmdGetRow,
-  txtCount,
-  cmdSend,
-  cmdTest2,
-  txtAlias,
-  txtServer,
-  txtResult,
-  cmdLogon,
-  Label4,
-  Label3,
-  Label2,
-  Label1,
-};
 
 enum class ControlKind { CheckBox, Button, TextBox, MultiLineTextBox, Label };
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "console/trace_log.h"
-#include "console/window.h"
+#include "platform/window.h"
 #include "tests/context.h"
 
 namespace pelterwyn {

@@ -1,9 +1,10 @@
 #include "console/trace_log.h"
 
+#include "platform/text.h"
+
 namespace pelterwyn {
 
 namespace {
-constexpr const char* kCrLf = "\r\n";
 constexpr const char* kLogName = "Pelterwyn.log";
 }  // namespace
 

@@ -42,6 +42,24 @@ class RegistryApi {
   virtual void CloseKey(Key key) = 0;
 };
 
+// Owns one key opened through a RegistryApi; closes it when it goes, whether
+// or not the open succeeded (closing 0 is harmless).
+class RegistryKey {
+ public:
+  explicit RegistryKey(RegistryApi& registry, RegistryApi::Key key = 0)
+      : registry_(registry), key_(key) {}
+  ~RegistryKey() { registry_.CloseKey(key_); }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+
+  RegistryApi::Key get() const { return key_; }
+  RegistryApi::Key* out() { return &key_; }
+
+ private:
+  RegistryApi& registry_;
+  RegistryApi::Key key_;
+};
+
 // The two version words of a file's fixed file information.
 struct FixedFileVersion {
   std::uint32_t fileVersionMS = 0;
@@ -62,6 +80,23 @@ class LibraryApi {
   virtual ~LibraryApi() = default;
   virtual Module Load(const std::string& name) = 0;
   virtual void Free(Module module) = 0;
+};
+
+// Owns one module loaded through a LibraryApi; frees it when it goes, unless
+// the load failed.
+class LoadedLibrary {
+ public:
+  LoadedLibrary(LibraryApi& libraries, LibraryApi::Module module)
+      : libraries_(libraries), module_(module) {}
+  ~LoadedLibrary() {
+    if (module_ != 0) libraries_.Free(module_);
+  }
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+ private:
+  LibraryApi& libraries_;
+  LibraryApi::Module module_;
 };
 
 // Locale-dependent conversions, with the platform's Automation rules.

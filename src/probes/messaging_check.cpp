@@ -1,5 +1,6 @@
 #include "probes/messaging_check.h"
 
+#include "platform/text.h"
 #include "probes/registry.h"
 #include "probes/version.h"
 
@@ -85,7 +86,7 @@ bool CheckMessagingSubsystem(Window& window, RegistryApi& registry, VersionApi& 
   if (installed) return true;
 
   auto fail = [&](const char* message) {
-    window.AppendText(ControlId::txtResult, std::string("\r\n") + message);
+    window.AppendText(ControlId::txtResult, std::string(kCrLf) + message);
     return false;
   };
   if (version == 0) return fail(kNoSubsystem);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "console/window.h"
 #include "platform/services.h"
+#include "platform/window.h"
 
 namespace pelterwyn {
 

@@ -32,22 +32,4 @@ std::string ToText(const RegValue& value);
 std::uint16_t GetHighWord(std::int32_t number);
 std::uint16_t GetLowWord(std::int32_t number);
 
-// Owns one key opened through a RegistryApi; closes it when it goes, whether
-// or not the open succeeded (closing 0 is harmless).
-class RegistryKey {
- public:
-  explicit RegistryKey(RegistryApi& registry, RegistryApi::Key key = 0)
-      : registry_(registry), key_(key) {}
-  ~RegistryKey() { registry_.CloseKey(key_); }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-
-  RegistryApi::Key get() const { return key_; }
-  RegistryApi::Key* out() { return &key_; }
-
- private:
-  RegistryApi& registry_;
-  RegistryApi::Key key_;
-};
-
 }  // namespace pelterwyn

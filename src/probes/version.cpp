@@ -1,5 +1,6 @@
 #include "probes/version.h"
 
+#include "platform/text.h"
 #include "probes/registry.h"
 
 namespace pelterwyn {
@@ -9,8 +10,6 @@ namespace {
 std::string TextOf(RegistryApi& registry, std::uint32_t root, const std::string& subKey) {
   return ToText(GetRegValue(registry, root, subKey, ""));
 }
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -59,25 +58,6 @@ bool IsCdoRegisteredFor32BitOnly(RegistryApi& registry) {
   const std::string server = "Software\\Classes\\CLSID\\" + clsid + "\\InprocServer32";
   return ToText(GetRegValue(registry, kHkeyLocalMachine, server, "")).empty() &&
          !ToText(GetRegValue32(registry, kHkeyLocalMachine, server, "")).empty();
-}
-
-std::string ReplaceNoCase(const std::string& text, const std::string& find,
-                          const std::string& replacement) {
-  if (find.empty()) return text;
-  std::string result;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    bool match = pos + find.size() <= text.size();
-    for (std::size_t i = 0; match && i < find.size(); ++i)
-      match = Lower(text[pos + i]) == Lower(find[i]);
-    if (match) {
-      result += replacement;
-      pos += find.size();
-    } else {
-      result += text[pos++];
-    }
-  }
-  return result;
 }
 
 }  // namespace pelterwyn

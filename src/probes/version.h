@@ -21,8 +21,4 @@ std::string GetMapiInCdoPath(RegistryApi& registry, VersionApi& versions);
 // look: a 64-bit build cannot load it, a 32-bit build never sees a difference.
 bool IsCdoRegisteredFor32BitOnly(RegistryApi& registry);
 
-// Replaces every occurrence of find, compared without regard to ASCII case.
-std::string ReplaceNoCase(const std::string& text, const std::string& find,
-                          const std::string& replacement);
-
 }  // namespace pelterwyn

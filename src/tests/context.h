@@ -1,8 +1,9 @@
 #pragma once
 
-#include "console/trace_log.h"
-#include "console/window.h"
+#include <string>
+
 #include "platform/services.h"
+#include "platform/window.h"
 #include "tests/mail.h"
 
 namespace pelterwyn {
@@ -16,11 +17,21 @@ struct Services {
   mail::MailFactory& mail;
 };
 
+// The Logon test's trace: a timestamped line in the trace log file and the
+// bare message as a new line of the result box.
+class Trace {
+ public:
+  virtual ~Trace() = default;
+  // delim: write the separator line to the file only; msg is then ignored.
+  // Never fails towards the caller.
+  virtual void LogTrace(const std::string& msg, bool delim) = 0;
+};
+
 // What a diagnostic test works with during one click.
 struct Context {
   Window& window;
   Services& services;
-  TraceLog& trace;
+  Trace& trace;
 };
 
 }  // namespace pelterwyn

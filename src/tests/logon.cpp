@@ -1,3 +1,4 @@
+#include "platform/text.h"
 #include "probes/version.h"
 #include "tests/handlers.h"
 #include "tests/logon_probes.h"
@@ -11,6 +12,32 @@ void ProbeBothWays(Context& ctx, mail::Session& session, const std::string& prof
   ErrorState ignored;
   if (AttemptLogonWithAllArgs(ctx, session, profileInfo)) session.Logoff(ignored);
   if (AttemptLogonWithProfileInfo(ctx, session, profileInfo)) session.Logoff(ignored);
+}
+
+// The session, created while the pre-loaded mapi32 is held when the check box
+// asks for it; null when none was made, with the reason traced.
+std::unique_ptr<mail::Session> InstantiateCdo(Context& ctx) {
+  Trace& trace = ctx.trace;
+  LibraryApi& libraries = ctx.services.libraries;
+  const bool preload = ctx.window.CheckValue(ControlId::chkLoad) == 1;
+  if (preload) trace.LogTrace("Calling LoadLibrary\r\n", false);
+  // Freed as this returns: once the session exists, or when it could not be made.
+  const LoadedLibrary preloaded(libraries, preload ? libraries.Load("mapi32.dll") : 0);
+
+  ErrorState err;
+  std::unique_ptr<mail::Session> session;
+  mail::AssignIfOk(session, ctx.services.mail.CreateSession(mail::Binding::ByDispid, err));
+  if (err.IsSet() || !session) {
+    trace.LogTrace("Error instantiating CDO: " + NumberAndDescription(err), false);
+    // The commonest misuse: nothing else would tell the user which exe to run.
+    if (IsCdoRegisteredFor32BitOnly(ctx.services.registry)) {
+      trace.LogTrace("CDO is registered for 32-bit programs only: run the 32-bit Pelterwyn.exe",
+                     false);
+    }
+    return nullptr;
+  }
+  trace.LogTrace("Instantiated CDO", false);
+  return session;
 }
 
 }  // namespace
@@ -28,10 +55,9 @@ void LogonTest(Context& ctx) {
     return;
   }
 
-  TraceLog& trace = ctx.trace;
+  Trace& trace = ctx.trace;
   RegistryApi& registry = ctx.services.registry;
   VersionApi& versions = ctx.services.versions;
-  LibraryApi& libraries = ctx.services.libraries;
 
   trace.LogTrace("", true);
   trace.LogTrace("CDO=" + GetCdoVersion(registry, versions) + " @" + GetCdoPath(registry), false);
@@ -43,28 +69,8 @@ void LogonTest(Context& ctx) {
   }
 
   const std::string mailbox = window.Text(ControlId::txtAlias);
-  LibraryApi::Module preloaded = 0;
-  if (window.CheckValue(ControlId::chkLoad) == 1) {
-    trace.LogTrace("Calling LoadLibrary\r\n", false);
-    preloaded = libraries.Load("mapi32.dll");
-  }
-
-  ErrorState err;
-  std::unique_ptr<mail::Session> session;
-  mail::AssignIfOk(session, ctx.services.mail.CreateSession(mail::Binding::ByDispid, err));
-  if (err.IsSet() || !session) {
-    trace.LogTrace("Error instantiating CDO: " + NumberAndDescription(err), false);
-    // The commonest misuse: nothing else would tell the user which exe to run.
-    if (IsCdoRegisteredFor32BitOnly(registry)) {
-      trace.LogTrace("CDO is registered for 32-bit programs only: run the 32-bit Pelterwyn.exe",
-                     false);
-    }
-    // Not leaked on this path either.
-    if (preloaded != 0) libraries.Free(preloaded);
-    return;
-  }
-  trace.LogTrace("Instantiated CDO", false);
-  if (preloaded != 0) libraries.Free(preloaded);
+  const std::unique_ptr<mail::Session> session = InstantiateCdo(ctx);
+  if (!session) return;
 
   const std::string asEntered = window.Text(ControlId::txtServer) + "\n" + mailbox;
   ProbeBothWays(ctx, *session, asEntered);

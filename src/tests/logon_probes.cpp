@@ -12,7 +12,7 @@ enum class LogonShape { AllArgs, ProfileInfoOnly };
 
 bool AttemptLogon(Context& ctx, mail::Session& session, const std::string& profileInfo,
                   LogonShape shape) {
-  TraceLog& trace = ctx.trace;
+  Trace& trace = ctx.trace;
   std::string shown = profileInfo;
   std::replace(shown.begin(), shown.end(), '\n', '\\');
   trace.LogTrace(shape == LogonShape::AllArgs

@@ -1,3 +1,4 @@
+#include "platform/text.h"
 #include "tests/constants.h"
 #include "tests/handlers.h"
 #include "tests/text.h"

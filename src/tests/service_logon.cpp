@@ -1,3 +1,4 @@
+#include "platform/text.h"
 #include "probes/messaging_check.h"
 #include "probes/version.h"
 #include "tests/handlers.h"

@@ -1,5 +1,6 @@
 #include <limits>
 
+#include "platform/text.h"
 #include "tests/constants.h"
 #include "tests/handlers.h"
 #include "tests/table_rows.h"

@@ -51,36 +51,11 @@ std::string SystemMessageText(HRESULT hr) {
 
 Bstr::Bstr(std::string_view text) {
   const std::wstring wide = Widen(text);
-  bstr_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  Reset(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
 }
 
-Bstr& Bstr::operator=(Bstr&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    bstr_ = std::exchange(other.bstr_, nullptr);
-  }
-  return *this;
-}
-
-void Bstr::Reset() {
-  if (BSTR bstr = std::exchange(bstr_, nullptr)) SysFreeString(bstr);
-}
-
-std::string Bstr::ToString() const {
-  if (!bstr_) return {};
-  return Narrow(std::wstring_view(bstr_, SysStringLen(bstr_)));
-}
-
-SafeArray& SafeArray::operator=(SafeArray&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    array_ = std::exchange(other.array_, nullptr);
-  }
-  return *this;
-}
-
-void SafeArray::Reset() {
-  if (SAFEARRAY* array = std::exchange(array_, nullptr)) SafeArrayDestroy(array);
+std::string NarrowBstr(BSTR text) {
+  return text ? Narrow(std::wstring_view(text, SysStringLen(text))) : std::string();
 }
 
 Variant& Variant::operator=(Variant&& other) noexcept {

@@ -14,10 +14,14 @@
 #include <string_view>
 #include <utility>
 
+#include "win32/handles.h"
+
 namespace pelterwyn::win32 {
 
 std::wstring Widen(std::string_view text);
 std::string Narrow(std::wstring_view text);
+// A null BSTR is the empty text.
+std::string NarrowBstr(BSTR text);
 
 // The system's message text for an error code, without the trailing line
 // break; for the codes of a missing class and for an exception without a code
@@ -79,64 +83,18 @@ class ComPtr {
 };
 
 // A BSTR, freed on destruction.
-class Bstr {
+class Bstr : public UniqueAny<NullIsInvalid<BSTR, SysFreeString>> {
  public:
-  Bstr() = default;
+  using UniqueAny::UniqueAny;
   // Allocates a (never null) BSTR from text in the process code page.
   explicit Bstr(std::string_view text);
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  Bstr(Bstr&& other) noexcept : bstr_(std::exchange(other.bstr_, nullptr)) {}
-  Bstr& operator=(Bstr&& other) noexcept;
-  ~Bstr() { Reset(); }
 
-  static Bstr Attach(BSTR bstr) {
-    Bstr result;
-    result.bstr_ = bstr;
-    return result;
-  }
-
-  void Reset();
-  [[nodiscard]] BSTR Detach() { return std::exchange(bstr_, nullptr); }
-  [[nodiscard]] BSTR Get() const { return bstr_; }
-  BSTR* Put() {
-    Reset();
-    return &bstr_;
-  }
-  // The held BSTR's address, for a by-reference argument: the callee may
-  // replace it, and whatever it leaves there is freed here.
-  BSTR* Ref() { return &bstr_; }
   // In the process code page; a null BSTR is the empty text.
-  [[nodiscard]] std::string ToString() const;
-
- private:
-  BSTR bstr_ = nullptr;
+  [[nodiscard]] std::string ToString() const { return NarrowBstr(Get()); }
 };
 
 // A SAFEARRAY, destroyed on destruction.
-class SafeArray {
- public:
-  SafeArray() = default;
-  SafeArray(const SafeArray&) = delete;
-  SafeArray& operator=(const SafeArray&) = delete;
-  SafeArray(SafeArray&& other) noexcept : array_(std::exchange(other.array_, nullptr)) {}
-  SafeArray& operator=(SafeArray&& other) noexcept;
-  ~SafeArray() { Reset(); }
-
-  static SafeArray Attach(SAFEARRAY* array) {
-    SafeArray result;
-    result.array_ = array;
-    return result;
-  }
-
-  void Reset();
-  [[nodiscard]] SAFEARRAY* Detach() { return std::exchange(array_, nullptr); }
-  [[nodiscard]] SAFEARRAY* Get() const { return array_; }
-  explicit operator bool() const { return array_ != nullptr; }
-
- private:
-  SAFEARRAY* array_ = nullptr;
-};
+using SafeArray = UniqueAny<NullIsInvalid<SAFEARRAY*, SafeArrayDestroy>>;
 
 // A VARIANT, cleared on destruction. Its layout is that of a VARIANT, so an
 // array of them can be handed to IDispatch::Invoke as its arguments.

@@ -78,11 +78,6 @@ void RaiseConversion(ErrorState& err, HRESULT hr) {
   }
 }
 
-std::string TextOf(const Variant& value) {
-  const BSTR bstr = V_BSTR(value.Get());
-  return bstr ? Narrow(std::wstring_view(bstr, SysStringLen(bstr))) : std::string();
-}
-
 // The value itself when the result came by reference.
 std::optional<Variant> Dereferenced(Variant value, ErrorState& err) {
   if ((value.Type() & VT_BYREF) == 0) return value;
@@ -249,9 +244,9 @@ class Dispatcher {
       exception.pfnDeferredFillIn(&exception);
     }
     // Whatever the callee left in the exception is ours to free.
-    const Bstr source = Bstr::Attach(exception.bstrSource);
-    const Bstr description = Bstr::Attach(exception.bstrDescription);
-    const Bstr helpFile = Bstr::Attach(exception.bstrHelpFile);
+    const Bstr source(exception.bstrSource);
+    const Bstr description(exception.bstrDescription);
+    const Bstr helpFile(exception.bstrHelpFile);
     if (hr == DISP_E_EXCEPTION) {
       // An exception without a code is a failure all the same: it must not
       // read as success.
@@ -418,7 +413,7 @@ class SessionAdapter final : public mail::Session {
   }
   bool LogonWithProfileInfo(const std::string& profileInfo, ErrorState& err) override {
     Bstr info(profileInfo);
-    return d_.CallNamed(kLogon, kProfileInfo, Variant::BstrRef(info.Ref()), err).has_value();
+    return d_.CallNamed(kLogon, kProfileInfo, Variant::BstrRef(info.AddressOf()), err).has_value();
   }
   bool Logoff(ErrorState& err) override {
     return d_.Call(kLogoff, DISPATCH_METHOD, {}, err).has_value();
@@ -426,7 +421,7 @@ class SessionAdapter final : public mail::Session {
   std::optional<std::string> Name(ErrorState& err) override {
     auto name = ConvertTo(VT_BSTR, d_.Get(kName, err), err);
     if (!name) return std::nullopt;
-    return TextOf(*name);
+    return NarrowBstr(V_BSTR(name->Get()));
   }
   ObjectResult<mail::Folder> Inbox(ErrorState& err) override {
     return Wrap<FolderAdapter>(d_, d_.Get(kInbox, err), err);
@@ -467,7 +462,7 @@ class TableAdapter final : public mail::MapiTable {
     return static_cast<std::int16_t>(V_I2(count->Get()));
   }
   bool SetColumns(const std::vector<std::int32_t>& propertyTags, ErrorState& err) override {
-    SafeArray columns = SafeArray::Attach(
+    SafeArray columns(
         SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(propertyTags.size())));
     if (!columns) {
       RaiseHResult(err, E_OUTOFMEMORY);

@@ -11,7 +11,7 @@ UniqueLibrary LoadSystemLibrary(const wchar_t* fileName) {
     path.resize(n);
     n = GetSystemDirectoryW(path.data(), static_cast<UINT>(path.size()));
   }
-  if (n == 0 || n >= path.size()) return nullptr;
+  if (n == 0 || n >= path.size()) return {};
   path.resize(n);
   path += L'\\';
   path += fileName;

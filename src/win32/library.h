@@ -2,17 +2,10 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include "win32/handles.h"
 
-// The owning wrapper for a loaded library, and how the tool reaches a system
-// DLL that is no KnownDLL.
+// How the tool reaches a system DLL that is no KnownDLL.
 namespace pelterwyn::win32 {
-
-struct LibraryFreer {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
 
 // Loads System32's copy of a DLL by its full path, its own imports from
 // System32 too. Never by bare name: a copy of that name that something else

@@ -45,25 +45,14 @@ Fn User32Function(const char* name) {
   return ProcAddress<Fn>(GetModuleHandleW(L"user32.dll"), name);
 }
 
-struct WindowDc {
-  explicit WindowDc(HWND w) : window(w), dc(GetDC(w)) {}
-  ~WindowDc() {
-    if (dc) ReleaseDC(window, dc);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HWND window;
-  HDC dc;
-};
-
 int WindowDpi(HWND window) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   static const auto getDpi = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
   if (getDpi) {
     if (const UINT dpi = getDpi(window)) return static_cast<int>(dpi);
   }
-  const WindowDc screen(window);
-  return screen.dc ? GetDeviceCaps(screen.dc, LOGPIXELSY) : 96;
+  const UniqueWindowDc screen = GetWindowDc(window);
+  return screen ? GetDeviceCaps(screen.Get().dc, LOGPIXELSY) : 96;
 }
 
 void AdjustFrame(RECT* rect, HWND window, int dpi) {
@@ -124,12 +113,12 @@ void DiscardQueuedInput() {
 }  // namespace
 
 bool MainWindow::Create() {
-  owner_.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_,
+  owner_.Reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_,
                                nullptr));
   const std::vector<WORD> block = DialogTemplate();
   HWND dialog =
       CreateDialogIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(block.data()),
-                                 owner_.get(), DialogProc, reinterpret_cast<LPARAM>(this));
+                                 owner_.Get(), DialogProc, reinterpret_cast<LPARAM>(this));
   if (!dialog) return false;
   SetForegroundWindow(dialog);
   return true;
@@ -138,7 +127,7 @@ bool MainWindow::Create() {
 int MainWindow::Run() {
   MSG msg{};
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (dialog_ && IsDialogMessageW(dialog_.get(), &msg)) continue;
+    if (dialog_ && IsDialogMessageW(dialog_.Get(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -149,7 +138,7 @@ INT_PTR CALLBACK MainWindow::DialogProc(HWND dialog, UINT message, WPARAM wParam
   if (message == WM_INITDIALOG) {
     auto* self = reinterpret_cast<MainWindow*>(lParam);
     SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-    self->dialog_.reset(dialog);
+    self->dialog_.Reset(dialog);
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
   return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
@@ -164,12 +153,12 @@ INT_PTR MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       for (int i = 0; i < 2; ++i) {
         HANDLE icon = LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PELTERWYN), IMAGE_ICON,
                                  iconSizes[i][0], iconSizes[i][1], LR_SHARED);
-        SendMessageW(dialog_.get(), WM_SETICON, iconKinds[i], reinterpret_cast<LPARAM>(icon));
+        SendMessageW(dialog_.Get(), WM_SETICON, iconKinds[i], reinterpret_cast<LPARAM>(icon));
       }
       BuildControls();
       AddSystemMenuEntries();
-      KeepLayoutOnDpiChange(dialog_.get());
-      Layout(WindowDpi(dialog_.get()));
+      KeepLayoutOnDpiChange(dialog_.Get());
+      Layout(WindowDpi(dialog_.Get()));
       // Focus goes to the first control in tab order that takes it.
       return TRUE;
     }
@@ -239,7 +228,7 @@ void MainWindow::BuildControls() {
         break;
     }
     CreateWindowExW(exStyle, windowClass, Widen(c.caption).c_str(), style, 0, 0, 0, 0,
-                    dialog_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(c.id))),
+                    dialog_.Get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(c.id))),
                     instance_, nullptr);
   }
   ApplyFont();
@@ -251,18 +240,18 @@ void MainWindow::BuildControls() {
     previous = Control(id);
   }
   SendMessageW(Control(ControlId::txtResult), EM_SETLIMITTEXT, 0, 0);
-  SendMessageW(dialog_.get(), DM_SETDEFID, ItemId(kDefaultButton), 0);
+  SendMessageW(dialog_.Get(), DM_SETDEFID, ItemId(kDefaultButton), 0);
 }
 
 void MainWindow::AddSystemMenuEntries() {
-  HMENU menu = GetSystemMenu(dialog_.get(), FALSE);
+  HMENU menu = GetSystemMenu(dialog_.Get(), FALSE);
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, kSysShowAllTests, L"Show all tests");
   AppendMenuW(menu, MF_STRING, kSysAbout, L"About Pelterwyn");
 }
 
 void MainWindow::ApplyFont() {
-  const LRESULT font = SendMessageW(dialog_.get(), WM_GETFONT, 0, 0);
+  const LRESULT font = SendMessageW(dialog_.Get(), WM_GETFONT, 0, 0);
   for (const ControlSpec& c : kControls) {
     SendMessageW(Control(c.id), WM_SETFONT, static_cast<WPARAM>(font), FALSE);
   }
@@ -277,24 +266,24 @@ void MainWindow::Layout(int dpi, std::optional<POINT> topLeft) {
     MoveWindow(Control(c.id), r.left, r.top, r.width, r.height, FALSE);
   }
   RECT frame{0, 0, client.width, client.height};
-  AdjustFrame(&frame, dialog_.get(), dpi);
+  AdjustFrame(&frame, dialog_.Get(), dpi);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
 
   if (!topLeft) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(dialog_.get(), MONITOR_DEFAULTTONEAREST), &monitor);
+    GetMonitorInfoW(MonitorFromWindow(dialog_.Get(), MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
     topLeft = POINT{work.left + std::max(0L, (work.right - work.left - width) / 2),
                     work.top + std::max(0L, (work.bottom - work.top - height) / 2)};
   }
-  SetWindowPos(dialog_.get(), nullptr, topLeft->x, topLeft->y, width, height,
+  SetWindowPos(dialog_.Get(), nullptr, topLeft->x, topLeft->y, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(dialog_.get(), nullptr, TRUE);
+  InvalidateRect(dialog_.Get(), nullptr, TRUE);
 }
 
-HWND MainWindow::Control(ControlId id) const { return GetDlgItem(dialog_.get(), ItemId(id)); }
+HWND MainWindow::Control(ControlId id) const { return GetDlgItem(dialog_.Get(), ItemId(id)); }
 
 void MainWindow::OnClick(ControlId id) {
   // A click that arrives while a handler waits in a message box must not
@@ -314,11 +303,11 @@ void MainWindow::OnClick(ControlId id) {
 void MainWindow::ShowAllTests() {
   if (revealed_ || busy_) return;
   revealed_ = true;
-  Layout(WindowDpi(dialog_.get()));
+  Layout(WindowDpi(dialog_.Get()));
   for (const ControlSpec& c : kControls) {
     if (c.hidden) ShowWindow(Control(c.id), SW_SHOWNA);
   }
-  EnableMenuItem(GetSystemMenu(dialog_.get(), FALSE), kSysShowAllTests, MF_BYCOMMAND | MF_GRAYED);
+  EnableMenuItem(GetSystemMenu(dialog_.Get(), FALSE), kSysShowAllTests, MF_BYCOMMAND | MF_GRAYED);
 }
 
 void MainWindow::ShowAbout() {
@@ -337,7 +326,7 @@ void MainWindow::CloseWhenIdle() {
     closePending_ = true;
     return;
   }
-  dialog_.reset();
+  dialog_.Reset();
 }
 
 std::string MainWindow::Text(ControlId id) {
@@ -372,15 +361,15 @@ int MainWindow::CheckValue(ControlId id) {
 
 void MainWindow::SetFocus(ControlId id) {
   // Through the dialog manager, so that the default button follows.
-  SendMessageW(dialog_.get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
+  SendMessageW(dialog_.Get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
 }
 
-void MainWindow::Refresh() { PaintNow(dialog_.get()); }
+void MainWindow::Refresh() { PaintNow(dialog_.Get()); }
 
 void MainWindow::RefreshControl(ControlId id) { PaintNow(Control(id)); }
 
 int MainWindow::ShowMessage(const std::string& text, unsigned style) {
-  return MessageBoxA(dialog_.get(), text.c_str(), kCaption, style);
+  return MessageBoxA(dialog_.Get(), text.c_str(), kCaption, style);
 }
 
 }  // namespace pelterwyn::win32

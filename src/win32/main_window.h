@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 
-#include "console/window.h"
+#include "platform/window.h"
+#include "win32/handles.h"
 
 namespace pelterwyn {
 class Form1;
@@ -15,10 +14,8 @@ class Form1;
 
 namespace pelterwyn::win32 {
 
-struct WindowDestroyer {
-  void operator()(HWND window) const { DestroyWindow(window); }
-};
-using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+// The core's copies of the SDK's message box styles.
+static_assert(kMbOk == MB_OK && kMbIconStop == MB_ICONSTOP);
 
 // The main window: a dialog built from the control table, so that the dialog
 // manager gives tab order, access keys and the default button.

@@ -5,25 +5,16 @@
 #include <vector>
 
 #include "win32/com.h"
+#include "win32/handles.h"
 
 namespace pelterwyn::win32 {
-
-namespace {
-
-struct FileHandle {
-  HANDLE handle;
-  ~FileHandle() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-};
-
-}  // namespace
 
 LibraryApi::Module Win32Library::Load(const std::string& name) {
   return reinterpret_cast<Module>(LoadLibraryA(name.c_str()));
 }
 
-void Win32Library::Free(Module module) { FreeLibrary(reinterpret_cast<HMODULE>(module)); }
+// The core's LoadedLibrary owns the module; it comes back here to be freed.
+void Win32Library::Free(Module module) { UniqueLibrary(reinterpret_cast<HMODULE>(module)).Reset(); }
 
 std::string Win32Locale::NowAsGeneralDate() {
   SYSTEMTIME now;
@@ -99,12 +90,12 @@ bool Win32Files::AppendBesideExe(const std::string& fileName, const std::string&
   const auto path = PathBeside(module, Widen(fileName));
   if (!path) return false;
   // Readers may look at the log while a line is written.
-  FileHandle file{CreateFileW(path->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (file.handle == INVALID_HANDLE_VALUE) return false;
+  const UniqueFile file(CreateFileW(path->c_str(), FILE_APPEND_DATA,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD written = 0;
-  return WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr) &&
+  return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
 }
 

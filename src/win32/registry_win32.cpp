@@ -2,14 +2,29 @@
 
 #include <windows.h>
 
+#include "win32/handles.h"
+
 namespace pelterwyn::win32 {
 
 namespace {
 
-// The predefined keys are 32-bit values sign-extended to a handle:
-// 0x80000002 is HKEY_LOCAL_MACHINE in both builds.
+// The core's copies of the SDK's registry constants.
+static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ &&
+              kRegBinary == REG_BINARY && kRegDword == REG_DWORD && kRegMultiSz == REG_MULTI_SZ &&
+              kRegQword == REG_QWORD);
+static_assert(kErrorFileNotFound == ERROR_FILE_NOT_FOUND && kErrorMoreData == ERROR_MORE_DATA);
+
+// The SDK's predefined keys are no constant expressions and cannot be checked
+// like the constants above: the core's two roots are mapped to them by name.
 HKEY RootHandle(std::uint32_t root) {
-  return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+  switch (root) {
+    case kHkeyClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case kHkeyLocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    default:
+      return nullptr;
+  }
 }
 
 }  // namespace
@@ -40,8 +55,7 @@ long Win32Registry::QueryValue(Key key, const std::string& valueName, std::uint3
   return status;
 }
 
-void Win32Registry::CloseKey(Key key) {
-  if (key != 0) RegCloseKey(reinterpret_cast<HKEY>(key));
-}
+// The core's RegistryKey owns the key; it comes back here to be closed.
+void Win32Registry::CloseKey(Key key) { UniqueRegKey(reinterpret_cast<HKEY>(key)).Reset(); }
 
 }  // namespace pelterwyn::win32

@@ -16,11 +16,11 @@ namespace {
 struct VersionLibrary {
   UniqueLibrary module = LoadSystemLibrary(L"version.dll");
   decltype(&GetFileVersionInfoSizeA) sizeA =
-      ProcAddress<decltype(&GetFileVersionInfoSizeA)>(module.get(), "GetFileVersionInfoSizeA");
+      ProcAddress<decltype(&GetFileVersionInfoSizeA)>(module.Get(), "GetFileVersionInfoSizeA");
   decltype(&GetFileVersionInfoA) infoA =
-      ProcAddress<decltype(&GetFileVersionInfoA)>(module.get(), "GetFileVersionInfoA");
+      ProcAddress<decltype(&GetFileVersionInfoA)>(module.Get(), "GetFileVersionInfoA");
   decltype(&VerQueryValueA) queryA =
-      ProcAddress<decltype(&VerQueryValueA)>(module.get(), "VerQueryValueA");
+      ProcAddress<decltype(&VerQueryValueA)>(module.Get(), "VerQueryValueA");
 };
 
 const VersionLibrary& Version() {

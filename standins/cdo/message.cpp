@@ -123,7 +123,7 @@ void Recipients::Call(const Member& member, bool, const Args& args, Variant& res
   RequireUnsent(*data_);
   switch (member.id) {
     case kDispCount:
-      result = Variant::Long(static_cast<LONG>(data_->recipients.size()));
+      result = Variant::Int32(static_cast<LONG>(data_->recipients.size()));
       break;
     case kDispAdd: {
       auto recipient = std::make_shared<RecipientData>();
@@ -176,7 +176,7 @@ void Recipient::Call(const Member& member, bool put, const Args& args, Variant& 
       if (put) {
         data_->type = args.Long(0);
       } else {
-        result = Variant::Long(data_->type);
+        result = Variant::Int32(data_->type);
       }
       break;
     case kDispResolve:
@@ -208,7 +208,7 @@ void Attachments::Call(const Member& member, bool, const Args& args, Variant& re
   RequireUnsent(*data_);
   switch (member.id) {
     case kDispCount:
-      result = Variant::Long(static_cast<LONG>(data_->attachments.size()));
+      result = Variant::Int32(static_cast<LONG>(data_->attachments.size()));
       break;
     case kDispAdd: {
       auto attachment = std::make_shared<AttachmentData>();
@@ -256,10 +256,10 @@ void Attachment::Call(const Member& member, bool, const Args&, Variant& result) 
       result = Variant::Text(data_->name);
       break;
     case kDispPosition:
-      result = Variant::Long(data_->position);
+      result = Variant::Int32(data_->position);
       break;
     case kDispType:
-      result = Variant::Long(data_->type);
+      result = Variant::Int32(data_->type);
       break;
     case kDispSource:
       result = Variant::Text(data_->source);

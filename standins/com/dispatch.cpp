@@ -88,14 +88,14 @@ std::optional<Variant> Normalize(const VARIANT& raw, VARTYPE type, HRESULT& hr) 
     }
   }
   Variant plain;
-  if (FAILED(VariantCopyInd(&plain.get(), const_cast<VARIANT*>(v)))) {
+  if (FAILED(VariantCopyInd(plain.Get(), const_cast<VARIANT*>(v)))) {
     hr = DISP_E_TYPEMISMATCH;
     return std::nullopt;
   }
-  if (plain.vt() == VT_ERROR && V_ERROR(&plain.get()) == DISP_E_PARAMNOTFOUND) return std::nullopt;
-  if (type == VT_VARIANT || plain.vt() == type) return plain;
+  if (plain.Type() == VT_ERROR && V_ERROR(plain.Get()) == DISP_E_PARAMNOTFOUND) return std::nullopt;
+  if (type == VT_VARIANT || plain.Type() == type) return plain;
   Variant coerced;
-  if (FAILED(VariantChangeType(coerced.Receive(), &plain.get(), 0, type))) {
+  if (FAILED(VariantChangeType(coerced.Put(), plain.Get(), 0, type))) {
     hr = DISP_E_TYPEMISMATCH;
     return std::nullopt;
   }
@@ -127,6 +127,135 @@ void RaiseInto(EXCEPINFO* info, const std::wstring& source, const std::wstring& 
     info->bstrSource = Bstr(source).Detach();
     info->bstrDescription = Bstr(description).Detach();
   }
+}
+
+bool IsPut(WORD flags) { return (flags & (kPut | kPutRef)) != 0; }
+
+// The call as received, for the journal: the positional arguments in
+// parameter order, then the named ones.
+std::vector<Field> ReceivedCallFields(const std::string& obj, const Member* member, DISPID id,
+                                      bool byName, WORD flags, const DISPPARAMS* params) {
+  const UINT argc = params ? params->cArgs : 0;
+  const UINT namedc = params ? params->cNamedArgs : 0;
+  std::vector<Field> fields = {{"pid", Pid()},
+                               {"obj", obj},
+                               {"member", member ? ToUtf8(member->name) : "?"},
+                               {"dispid", std::to_string(id)},
+                               {"by", byName ? "name" : "dispid"},
+                               {"flags", FlagsText(flags)},
+                               {"argc", std::to_string(argc)}};
+  std::string named;
+  for (UINT k = 0; params && params->rgdispidNamedArgs && k < namedc && k < argc; ++k) {
+    if (k) named += ",";
+    named += std::to_string(params->rgdispidNamedArgs[k]);
+  }
+  fields.emplace_back("named", named);
+  if (params && params->rgvarg && namedc <= argc) {
+    std::size_t n = 0;
+    for (UINT p = 0; p < argc - namedc; ++p) {
+      fields.emplace_back("arg" + std::to_string(n++), VariantText(params->rgvarg[argc - 1 - p]));
+    }
+    for (UINT k = 0; k < namedc; ++k) {
+      fields.emplace_back("arg" + std::to_string(n++), VariantText(params->rgvarg[k]));
+    }
+  }
+  return fields;
+}
+
+void AddErrorFields(std::vector<Field>& fields, long number, std::string description) {
+  fields.emplace_back("result", "error");
+  fields.emplace_back("error", std::to_string(number));
+  fields.emplace_back("desc", std::move(description));
+}
+
+// A call's arguments in parameter order, dereferenced and coerced; or why the
+// call is refused, with the argument to blame where there is one.
+struct Collected {
+  HRESULT hr = S_OK;
+  std::optional<UINT> badArg;
+  Args args{0};
+};
+
+// The put form: the value alone, as the named DISPID_PROPERTYPUT argument.
+void CollectPut(const Member& member, const DISPPARAMS& params, Collected& call) {
+  if (params.cNamedArgs == 0) {
+    call.hr = DISP_E_PARAMNOTOPTIONAL;
+  } else if (params.cNamedArgs != 1 || params.rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+    call.hr = DISP_E_PARAMNOTFOUND;
+    call.badArg = 0;
+  } else if (params.cArgs != 1) {
+    call.hr = DISP_E_BADPARAMCOUNT;
+  } else {
+    call.args = Args(1);
+    auto value = Normalize(params.rgvarg[0], member.putType, call.hr);
+    if (FAILED(call.hr)) {
+      call.badArg = 0;
+    } else if (!value) {
+      call.hr = DISP_E_PARAMNOTOPTIONAL;
+    } else {
+      call.args.Set(0, std::move(*value));
+    }
+  }
+}
+
+// The method or get form: positional arguments first, then named ones in the
+// parameters they name; a required parameter must be given.
+void CollectParams(const Member& member, const DISPPARAMS& params, Collected& call) {
+  const UINT argc = params.cArgs;
+  const UINT namedc = params.cNamedArgs;
+  const std::size_t slots = member.params.size();
+  const UINT positional = argc - namedc;
+  if (argc > slots) {
+    call.hr = DISP_E_BADPARAMCOUNT;
+    return;
+  }
+  std::vector<int> source(slots, -1);  // index into rgvarg, per parameter
+  for (UINT p = 0; p < positional; ++p) source[p] = static_cast<int>(argc - 1 - p);
+  for (UINT k = 0; k < namedc; ++k) {
+    const DISPID slot = params.rgdispidNamedArgs[k];
+    if (slot < static_cast<DISPID>(positional) || slot >= static_cast<DISPID>(slots) ||
+        source[slot] != -1) {
+      call.hr = DISP_E_PARAMNOTFOUND;
+      call.badArg = k;
+      return;
+    }
+    source[slot] = static_cast<int>(k);
+  }
+  call.args = Args(slots);
+  for (std::size_t s = 0; s < slots; ++s) {
+    if (source[s] >= 0) {
+      auto value = Normalize(params.rgvarg[source[s]], member.params[s].type, call.hr);
+      if (FAILED(call.hr)) {
+        call.badArg = static_cast<UINT>(source[s]);
+        return;
+      }
+      if (value) call.args.Set(s, std::move(*value));
+    }
+    if (!call.args.Has(s) && !member.params[s].optional) {
+      call.hr = DISP_E_PARAMNOTOPTIONAL;
+      return;
+    }
+  }
+}
+
+// Checks a call as a real server's type library would, and collects its arguments.
+Collected CollectArgs(const Member* member, REFIID iid, WORD flags, const DISPPARAMS* params) {
+  Collected call;
+  const UINT argc = params ? params->cArgs : 0;
+  const UINT namedc = params ? params->cNamedArgs : 0;
+  if (!IsEqualIID(iid, IID_NULL)) {
+    call.hr = DISP_E_UNKNOWNINTERFACE;
+  } else if (!params || (argc && !params->rgvarg) || namedc > argc ||
+             (namedc && !params->rgdispidNamedArgs)) {
+    call.hr = E_INVALIDARG;
+  } else if (!member || !KindAllowed(*member, flags)) {
+    call.hr = DISP_E_MEMBERNOTFOUND;
+  } else if (IsPut(flags)) {
+    CollectPut(*member, *params, call);
+  } else {
+    CollectParams(*member, *params, call);
+  }
+  return call;
 }
 
 }  // namespace
@@ -246,9 +375,7 @@ HRESULT DispatchObject::ResolveNames(REFIID iid, LPOLESTR* names, UINT count, DI
                                {"by", "name"},
                                {"flags", "lookup"}};
   if (!unknown.empty()) fields.emplace_back("names", unknown);
-  fields.emplace_back("result", "error");
-  fields.emplace_back("error", std::to_string(static_cast<long>(hr)));
-  fields.emplace_back("desc", "");
+  AddErrorFields(fields, hr, "");
   world_->Journal(journal::Line("call", fields));
   return hr;
 }
@@ -260,161 +387,71 @@ const Member* DispatchObject::Find(DISPID id) const {
   return nullptr;
 }
 
+bool DispatchObject::TakeResolvedByName(DISPID id) {
+  const auto it = resolvedByName_.find(id);
+  if (it == resolvedByName_.end()) return false;
+  resolvedByName_.erase(it);
+  return true;
+}
+
+DispatchObject::Outcome DispatchObject::RunMember(const Member& member, bool put,
+                                                  const Args& args) {
+  Outcome outcome;
+  // A faults.ini that cannot be read fails every call, before any is counted.
+  if (const auto& problems = world_->Faults().Problems(); !problems.empty()) {
+    outcome.error = DispatchError{errors::kCallFailed, problems.front()};
+    return outcome;
+  }
+  if (const store::Fault* fault = world_->CountCall(type_, ToUtf8(member.name))) {
+    if (fault->kind == store::Fault::Kind::Nothing) {
+      if (member.returnsObject && !put) outcome.value = Variant::Object(nullptr);
+    } else {
+      outcome.error = DispatchError{fault->number, fault->description};
+      outcome.deferred = fault->kind == store::Fault::Kind::DeferredFail;
+    }
+    return outcome;
+  }
+  try {
+    Call(member, put, args, outcome.value);
+  } catch (const DispatchError& e) {
+    outcome.error = e;
+  } catch (const std::bad_alloc&) {
+    outcome.error = DispatchError{errors::kNotEnoughMemory, ""};
+  } catch (const std::exception& e) {
+    outcome.error = DispatchError{errors::kCallFailed, e.what()};
+  }
+  return outcome;
+}
+
 HRESULT DispatchObject::InvokeMember(DISPID id, REFIID iid, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
   ComPtr<IDispatch> keepAlive = ComPtr<IDispatch>::Share(this);  // a member may drop the last ref
   const Member* member = Find(id);
-  bool byName = false;
-  if (auto it = resolvedByName_.find(id); it != resolvedByName_.end()) {
-    byName = true;
-    resolvedByName_.erase(it);
-  }
-  const UINT argc = params ? params->cArgs : 0;
-  const UINT namedc = params ? params->cNamedArgs : 0;
+  std::vector<Field> fields =
+      ReceivedCallFields(id_, member, id, TakeResolvedByName(id), flags, params);
 
-  std::vector<Field> fields = {{"pid", Pid()},
-                               {"obj", id_},
-                               {"member", member ? ToUtf8(member->name) : "?"},
-                               {"dispid", std::to_string(id)},
-                               {"by", byName ? "name" : "dispid"},
-                               {"flags", FlagsText(flags)},
-                               {"argc", std::to_string(argc)}};
-  std::string named;
-  for (UINT k = 0; params && params->rgdispidNamedArgs && k < namedc && k < argc; ++k) {
-    if (k) named += ",";
-    named += std::to_string(params->rgdispidNamedArgs[k]);
-  }
-  fields.emplace_back("named", named);
-  // Arguments as received: positional ones in parameter order, then the named ones.
-  if (params && params->rgvarg && namedc <= argc) {
-    std::size_t n = 0;
-    for (UINT p = 0; p < argc - namedc; ++p) {
-      fields.emplace_back("arg" + std::to_string(n++), VariantText(params->rgvarg[argc - 1 - p]));
-    }
-    for (UINT k = 0; k < namedc; ++k) {
-      fields.emplace_back("arg" + std::to_string(n++), VariantText(params->rgvarg[k]));
-    }
+  const Collected call = CollectArgs(member, iid, flags, params);
+  if (call.badArg && argErr) *argErr = *call.badArg;
+  if (FAILED(call.hr)) {
+    AddErrorFields(fields, call.hr, "");
+    world_->Journal(journal::Line("call", fields));
+    return call.hr;
   }
 
+  Outcome outcome = RunMember(*member, IsPut(flags), call.args);
   HRESULT hr = S_OK;
-  std::optional<DispatchError> error;
-  bool deferred = false;
-  Variant value;
-  UINT badArg = 0;
-  bool setArgErr = false;
-  const bool put = (flags & (kPut | kPutRef)) != 0;
-
-  if (!IsEqualIID(iid, IID_NULL)) {
-    hr = DISP_E_UNKNOWNINTERFACE;
-  } else if (!params || (argc && !params->rgvarg) || namedc > argc ||
-             (namedc && !params->rgdispidNamedArgs)) {
-    hr = E_INVALIDARG;
-  } else if (!member || !KindAllowed(*member, flags)) {
-    hr = DISP_E_MEMBERNOTFOUND;
-  }
-
-  std::optional<Args> args;
-  if (SUCCEEDED(hr) && put) {
-    if (namedc == 0) {
-      hr = DISP_E_PARAMNOTOPTIONAL;
-    } else if (namedc != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
-      hr = DISP_E_PARAMNOTFOUND;
-      badArg = 0;
-      setArgErr = true;
-    } else if (argc != 1) {
-      hr = DISP_E_BADPARAMCOUNT;
-    } else {
-      args.emplace(1);
-      auto v = Normalize(params->rgvarg[0], member->putType, hr);
-      if (FAILED(hr)) {
-        setArgErr = true;
-      } else if (!v) {
-        hr = DISP_E_PARAMNOTOPTIONAL;
-      } else {
-        args->Set(0, std::move(*v));
-      }
-    }
-  } else if (SUCCEEDED(hr)) {
-    const std::size_t slots = member->params.size();
-    const UINT positional = argc - namedc;
-    if (argc > slots) {
-      hr = DISP_E_BADPARAMCOUNT;
-    } else {
-      std::vector<int> source(slots, -1);  // index into rgvarg, per parameter
-      for (UINT p = 0; p < positional; ++p) source[p] = static_cast<int>(argc - 1 - p);
-      for (UINT k = 0; k < namedc && SUCCEEDED(hr); ++k) {
-        const DISPID slot = params->rgdispidNamedArgs[k];
-        if (slot < static_cast<DISPID>(positional) || slot >= static_cast<DISPID>(slots) ||
-            source[slot] != -1) {
-          hr = DISP_E_PARAMNOTFOUND;
-          badArg = k;
-          setArgErr = true;
-        } else {
-          source[slot] = static_cast<int>(k);
-        }
-      }
-      args.emplace(slots);
-      for (std::size_t s = 0; s < slots && SUCCEEDED(hr); ++s) {
-        if (source[s] >= 0) {
-          auto v = Normalize(params->rgvarg[source[s]], member->params[s].type, hr);
-          if (FAILED(hr)) {
-            badArg = static_cast<UINT>(source[s]);
-            setArgErr = true;
-          } else if (v) {
-            args->Set(s, std::move(*v));
-          }
-        }
-        if (SUCCEEDED(hr) && !args->Has(s) && !member->params[s].optional) {
-          hr = DISP_E_PARAMNOTOPTIONAL;
-        }
-      }
-    }
-  }
-
-  if (SUCCEEDED(hr)) {
-    const auto& problems = world_->Faults().Problems();
-    const store::Fault* fault = nullptr;
-    if (!problems.empty()) {
-      error = DispatchError{errors::kCallFailed, problems.front()};
-    } else {
-      fault = world_->CountCall(type_, ToUtf8(member->name));
-    }
-    if (fault && fault->kind == store::Fault::Kind::Nothing) {
-      if (member->returnsObject && !put) value = Variant::Object(nullptr);
-    } else if (fault) {
-      error = DispatchError{fault->number, fault->description};
-      deferred = fault->kind == store::Fault::Kind::DeferredFail;
-    } else if (!error) {
-      try {
-        Call(*member, put, *args, value);
-      } catch (const DispatchError& e) {
-        error = e;
-      } catch (const std::bad_alloc&) {
-        error = DispatchError{errors::kNotEnoughMemory, ""};
-      } catch (const std::exception& e) {
-        error = DispatchError{errors::kCallFailed, e.what()};
-      }
-    }
-  }
-
-  if (setArgErr && argErr) *argErr = badArg;
-  if (error) {
-    const std::wstring description = DescriptionOf(*world_, *error);
+  if (outcome.error) {
+    const std::wstring description = DescriptionOf(*world_, *outcome.error);
     if (excepInfo) {
-      RaiseInto(excepInfo, world_->ErrorSource(), description, error->number, deferred);
+      RaiseInto(excepInfo, world_->ErrorSource(), description, outcome.error->number,
+                outcome.deferred);
     }
-    fields.emplace_back("result", "error");
-    fields.emplace_back("error", std::to_string(error->number));
-    fields.emplace_back("desc", ToUtf8(description));
+    AddErrorFields(fields, outcome.error->number, ToUtf8(description));
     hr = DISP_E_EXCEPTION;
-  } else if (FAILED(hr)) {
-    fields.emplace_back("result", "error");
-    fields.emplace_back("error", std::to_string(static_cast<long>(hr)));
-    fields.emplace_back("desc", "");
   } else {
     fields.emplace_back("result", "ok");
-    fields.emplace_back("ret", VariantText(value.get()));
-    if (result) value.MoveTo(result);
+    fields.emplace_back("ret", VariantText(*outcome.value.Get()));
+    if (result) outcome.value.MoveTo(result);
   }
   world_->Journal(journal::Line("call", fields));
   return hr;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -55,7 +56,7 @@ class Args {
     given_[i] = true;
   }
   bool Has(std::size_t i) const { return i < given_.size() && given_[i]; }
-  const VARIANT& At(std::size_t i) const { return values_.at(i).get(); }
+  const VARIANT& At(std::size_t i) const { return *values_.at(i).Get(); }
   std::wstring Text(std::size_t i, std::wstring fallback = L"") const;
   std::int32_t Long(std::size_t i, std::int32_t fallback = 0) const;
   bool Bool(std::size_t i, bool fallback = false) const;
@@ -113,7 +114,18 @@ class DispatchObject : public IDispatch, public IStandinObject {
   static Variant Give(DispatchObject* created);
 
  private:
+  // What running a member came to: a value, or an error raised through EXCEPINFO.
+  struct Outcome {
+    Variant value;
+    std::optional<DispatchError> error;
+    bool deferred = false;  // the error's text goes through the deferred fill-in
+  };
+
   const Member* Find(DISPID id) const;
+  // Whether the client looked this DISPID up by name since its last call.
+  bool TakeResolvedByName(DISPID id);
+  // The member itself, unless faults.ini answers for it.
+  Outcome RunMember(const Member& member, bool put, const Args& args);
   // The bodies of GetIDsOfNames and Invoke, which run them guarded.
   HRESULT ResolveNames(REFIID iid, LPOLESTR* names, UINT count, DISPID* ids);
   HRESULT InvokeMember(DISPID id, REFIID iid, WORD flags, DISPPARAMS* params, VARIANT* result,

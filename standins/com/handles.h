@@ -10,7 +10,8 @@
 
 // The owning wrappers of the stand-ins: one per resource kind. Nothing else
 // in the stand-ins calls Release, SysFreeString, VariantClear,
-// SafeArrayDestroy, RegCloseKey or CloseHandle.
+// SafeArrayDestroy, RegCloseKey or CloseHandle. Their members are named as the
+// tool's own wrappers name theirs (src/win32/com.h), though no code is shared.
 namespace standin::com {
 
 template <class T>
@@ -41,21 +42,23 @@ class ComPtr {
     if (p_) p_->Release();
   }
 
-  T* get() const { return p_; }
+  T* Get() const { return p_; }
   T* operator->() const { return p_; }
   explicit operator bool() const { return p_ != nullptr; }
   // For out parameters: releases what is held first.
-  T** Receive() {
+  T** Put() {
     *this = nullptr;
     return &p_;
   }
+  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
   // Gives the reference to the caller.
   T* Detach() { return std::exchange(p_, nullptr); }
 
+  // By the interface's IID: the stand-ins' own interface has no __uuidof.
   template <class U>
   ComPtr<U> As(REFIID iid) const {
     ComPtr<U> other;
-    if (p_) p_->QueryInterface(iid, reinterpret_cast<void**>(other.Receive()));
+    if (p_) p_->QueryInterface(iid, other.PutVoid());
     return other;
   }
 
@@ -82,13 +85,13 @@ class Bstr {
   }
   ~Bstr() { SysFreeString(b_); }
 
-  BSTR get() const { return b_; }
-  BSTR* Receive() {
+  BSTR Get() const { return b_; }
+  BSTR* Put() {
     SysFreeString(std::exchange(b_, nullptr));
     return &b_;
   }
   BSTR Detach() { return std::exchange(b_, nullptr); }
-  std::wstring_view view() const { return b_ ? std::wstring_view(b_, SysStringLen(b_)) : L""; }
+  std::wstring_view View() const { return b_ ? std::wstring_view(b_, SysStringLen(b_)) : L""; }
 
  private:
   BSTR b_ = nullptr;
@@ -116,7 +119,7 @@ class Variant {
     V_BSTR(&v.v_) = Bstr(text).Detach();
     return v;
   }
-  static Variant Long(LONG value) {
+  static Variant Int32(LONG value) {
     Variant v;
     V_VT(&v.v_) = VT_I4;
     V_I4(&v.v_) = value;
@@ -149,10 +152,10 @@ class Variant {
     return v;
   }
 
-  VARIANT& get() { return v_; }
-  const VARIANT& get() const { return v_; }
-  VARTYPE vt() const { return V_VT(&v_); }
-  VARIANT* Receive() {
+  VARIANT* Get() { return &v_; }
+  const VARIANT* Get() const { return &v_; }
+  VARTYPE Type() const { return V_VT(&v_); }
+  VARIANT* Put() {
     VariantClear(&v_);
     return &v_;
   }
@@ -177,7 +180,8 @@ class SafeArray {
   ~SafeArray() {
     if (a_) SafeArrayDestroy(a_);
   }
-  SAFEARRAY* get() const { return a_; }
+  SAFEARRAY* Get() const { return a_; }
+  explicit operator bool() const { return a_ != nullptr; }
   SAFEARRAY* Detach() { return std::exchange(a_, nullptr); }
 
  private:
@@ -193,8 +197,8 @@ class RegKey {
   ~RegKey() {
     if (k_) RegCloseKey(k_);
   }
-  HKEY get() const { return k_; }
-  HKEY* Receive() {
+  HKEY Get() const { return k_; }
+  HKEY* Put() {
     if (k_) RegCloseKey(std::exchange(k_, nullptr));
     return &k_;
   }
@@ -217,8 +221,8 @@ class FileHandle {
   ~FileHandle() {
     if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
   }
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return h_; }
+  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
 
  private:
   HANDLE h_ = INVALID_HANDLE_VALUE;

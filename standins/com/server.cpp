@@ -66,11 +66,11 @@ std::wstring GuidText(const CLSID& clsid) {
 
 bool SetValue(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
   RegKey key;
-  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(),
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(),
                       nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  return RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+  return RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 

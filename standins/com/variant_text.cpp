@@ -67,8 +67,8 @@ std::string ObjectText(IUnknown* object) {
   auto standin = ComPtr<IUnknown>::Share(object).As<IStandinObject>(kIidStandinObject);
   if (!standin) return "foreign";
   Bstr id;
-  if (FAILED(standin->GetJournalId(id.Receive()))) return "foreign";
-  return ToUtf8(id.view());
+  if (FAILED(standin->GetJournalId(id.Put()))) return "foreign";
+  return ToUtf8(id.View());
 }
 
 // Text of a plain (not by-reference) value of the given type at data.
@@ -119,8 +119,8 @@ std::string ScalarText(VARTYPE base, const VARIANT& v) {
       return ObjectText(V_UNKNOWN(&v));
     default: {
       Variant text;
-      if (SUCCEEDED(VariantChangeType(text.Receive(), const_cast<VARIANT*>(&v), 0, VT_BSTR))) {
-        const BSTR b = V_BSTR(&text.get());
+      if (SUCCEEDED(VariantChangeType(text.Put(), const_cast<VARIANT*>(&v), 0, VT_BSTR))) {
+        const BSTR b = V_BSTR(text.Get());
         return ToUtf8(std::wstring_view(b, SysStringLen(b)));
       }
       return "?";
@@ -150,16 +150,16 @@ std::string ArrayText(SAFEARRAY* array) {
   for (LONG i = lower[0]; i <= upper[0]; ++i) {
     Variant element;
     if (vt == VT_VARIANT) {
-      SafeArrayGetElement(array, &i, &element.get());
+      SafeArrayGetElement(array, &i, element.Get());
     } else if (vt == VT_DECIMAL || vt == VT_RECORD || SafeArrayGetElemsize(array) > 8) {
       out += std::string(i != lower[0] ? "," : "") + "?";
       continue;
     } else {
-      V_VT(&element.get()) = vt;
-      SafeArrayGetElement(array, &i, &V_I4(&element.get()));
+      V_VT(element.Get()) = vt;
+      SafeArrayGetElement(array, &i, &V_I4(element.Get()));
     }
     if (i != lower[0]) out += ",";
-    out += journal::EscapeElement(VariantText(element.get()));
+    out += journal::EscapeElement(VariantText(*element.Get()));
   }
   return out + "]";
 }
@@ -191,8 +191,8 @@ std::string VariantText(const VARIANT& value) {
       return text + VariantText(inner);
     }
     Variant plain;
-    if (FAILED(VariantCopyInd(&plain.get(), const_cast<VARIANT*>(&value)))) return text + "?";
-    return text + VariantText(plain.get()).substr(TypeText(plain.vt()).size() + 1);
+    if (FAILED(VariantCopyInd(plain.Get(), const_cast<VARIANT*>(&value)))) return text + "?";
+    return text + VariantText(*plain.Get()).substr(TypeText(plain.Type()).size() + 1);
   }
   if (vt & VT_ARRAY) return text + ArrayText(V_ARRAY(&value));
   return text + ScalarText(vt & VT_TYPEMASK, value);

@@ -43,10 +43,10 @@ const store::Fault* World::CountCall(const std::string& type, const std::string&
 }
 
 void World::Journal(const std::string& line) {
-  if (!journal_.valid()) return;
+  if (!journal_) return;
   std::lock_guard lock(mutex_);
   DWORD written = 0;
-  WriteFile(journal_.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  WriteFile(journal_.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 }  // namespace standin::com

@@ -64,7 +64,7 @@ Variant PropertyValue(const store::MessageSummary& row, std::int32_t tag) {
         return Variant::Text(com::FromUtf8(row.senderAddress));
     }
   } else if (type == kPtLong && id == kIdMessageSize) {
-    return Variant::Long(static_cast<LONG>(row.size));
+    return Variant::Int32(static_cast<LONG>(row.size));
   }
   return Variant::Error(errors::kNotFound);
 }
@@ -105,7 +105,7 @@ void MapiTable::Call(const com::Member& member, bool put, const com::Args& args,
       RequireItem();
       const auto& reported = world().Faults().table.rowCount;
       result =
-          Variant::Long(reported ? static_cast<LONG>(*reported) : static_cast<LONG>(rows_.size()));
+          Variant::Int32(reported ? static_cast<LONG>(*reported) : static_cast<LONG>(rows_.size()));
       break;
     }
     case kDispColumns:
@@ -139,10 +139,10 @@ void MapiTable::Attach(IDispatch* messages) {
   auto standin =
       com::ComPtr<IDispatch>::Share(messages).As<com::IStandinObject>(com::kIidStandinObject);
   com::Bstr folder;
-  if (!standin || FAILED(standin->GetFolderPath(folder.Receive()))) {
+  if (!standin || FAILED(standin->GetFolderPath(folder.Put()))) {
     com::Fail(errors::kInvalidParameter);  // not a message collection this table can read
   }
-  for (const auto& file : store::MessageFiles(std::filesystem::path(std::wstring(folder.view())))) {
+  for (const auto& file : store::MessageFiles(std::filesystem::path(std::wstring(folder.View())))) {
     if (auto row = store::ReadSummary(file)) rows_.push_back(std::move(*row));
   }
   item_ = com::ComPtr<IDispatch>::Share(messages);
@@ -166,16 +166,16 @@ void MapiTable::SetColumns(const VARIANT& value) {
   for (LONG i = lower; i <= upper; ++i) {
     Variant element;
     if (vt == VT_VARIANT) {
-      SafeArrayGetElement(array, &i, &element.get());
+      SafeArrayGetElement(array, &i, element.Get());
     } else if (vt == VT_I4 || vt == VT_I2) {
-      V_VT(&element.get()) = vt;
-      SafeArrayGetElement(array, &i, &V_I4(&element.get()));
+      V_VT(element.Get()) = vt;
+      SafeArrayGetElement(array, &i, &V_I4(element.Get()));
     }
     Variant tag;
-    if (FAILED(VariantChangeType(tag.Receive(), &element.get(), 0, VT_I4))) {
+    if (FAILED(VariantChangeType(tag.Put(), element.Get(), 0, VT_I4))) {
       com::Fail(errors::kInvalidParameter);
     }
-    tags.push_back(V_I4(&tag.get()));
+    tags.push_back(V_I4(tag.Get()));
   }
   if (tags.empty()) com::Fail(errors::kInvalidParameter);
   columns_ = std::move(tags);
@@ -184,10 +184,10 @@ void MapiTable::SetColumns(const VARIANT& value) {
 Variant MapiTable::ColumnsValue() const {
   SAFEARRAYBOUND bound{static_cast<ULONG>(columns_.size()), 0};
   com::SafeArray array(SafeArrayCreate(VT_VARIANT, 1, &bound));
-  if (!array.get()) com::Fail(errors::kNotEnoughMemory);
+  if (!array) com::Fail(errors::kNotEnoughMemory);
   for (LONG i = 0; i < static_cast<LONG>(columns_.size()); ++i) {
-    Variant tag = Variant::Long(columns_[i]);
-    if (FAILED(SafeArrayPutElement(array.get(), &i, &tag.get()))) com::Fail(errors::kCallFailed);
+    Variant tag = Variant::Int32(columns_[i]);
+    if (FAILED(SafeArrayPutElement(array.Get(), &i, tag.Get()))) com::Fail(errors::kCallFailed);
   }
   return Variant::Array(array.Detach(), VT_VARIANT);
 }
@@ -195,7 +195,7 @@ Variant MapiTable::ColumnsValue() const {
 void MapiTable::Sort(std::int32_t tag, bool descending) {
   RequireItem();
   std::stable_sort(rows_.begin(), rows_.end(), [&](const auto& a, const auto& b) {
-    const int c = Compare(PropertyValue(a, tag).get(), PropertyValue(b, tag).get());
+    const int c = Compare(*PropertyValue(a, tag).Get(), *PropertyValue(b, tag).Get());
     return descending ? c > 0 : c < 0;
   });
   position_ = 0;
@@ -206,10 +206,10 @@ Variant MapiTable::Row() {
   if (position_ >= rows_.size()) return Variant();
   SAFEARRAYBOUND bound{static_cast<ULONG>(columns_.size()), 0};
   com::SafeArray array(SafeArrayCreate(VT_VARIANT, 1, &bound));
-  if (!array.get()) com::Fail(errors::kNotEnoughMemory);
+  if (!array) com::Fail(errors::kNotEnoughMemory);
   for (LONG c = 0; c < static_cast<LONG>(columns_.size()); ++c) {
     Variant value = PropertyValue(rows_[position_], columns_[c]);
-    if (FAILED(SafeArrayPutElement(array.get(), &c, &value.get()))) com::Fail(errors::kCallFailed);
+    if (FAILED(SafeArrayPutElement(array.Get(), &c, value.Get()))) com::Fail(errors::kCallFailed);
   }
   ++position_;
   return Variant::Array(array.Detach(), VT_VARIANT);
@@ -227,12 +227,12 @@ Variant MapiTable::Rows(std::int32_t wanted) {
   SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(count), 0},
                               {static_cast<ULONG>(columns_.size()), 0}};
   com::SafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
-  if (!array.get()) com::Fail(errors::kNotEnoughMemory);
+  if (!array) com::Fail(errors::kNotEnoughMemory);
   for (std::size_t r = 0; r < count; ++r) {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
       LONG index[2] = {static_cast<LONG>(r), static_cast<LONG>(c)};  // in dimension order
       Variant value = PropertyValue(rows_[position_ + r], columns_[c]);
-      if (FAILED(SafeArrayPutElement(array.get(), index, &value.get()))) {
+      if (FAILED(SafeArrayPutElement(array.Get(), index, value.Get()))) {
         com::Fail(errors::kCallFailed);
       }
     }

@@ -3,6 +3,7 @@
 
 #include "fakes/fake_registry.h"
 #include "fakes/fake_versions.h"
+#include "platform/text.h"
 #include "probes/version.h"
 
 namespace pelterwyn {

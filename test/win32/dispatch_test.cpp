@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "com/handles.h"
 #include "support/scratch_registry.h"
 #include "support/wine_paths.h"
 #include "win32/com.h"
@@ -49,16 +50,11 @@ const std::set<std::string> kObjectMembers = {"Inbox",       "Outbox",  "GetDefa
                                               "Messages",    "Folders", "Recipients",
                                               "Attachments", "Add"};
 
-std::string Utf8(const wchar_t* text, UINT length) {
-  if (length == 0) return {};
-  const int n =
-      WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
-  return out;
-}
+using standin::com::ToUtf8;
 
-std::string Utf8(BSTR text) { return text ? Utf8(text, SysStringLen(text)) : "<null>"; }
+std::string Utf8(BSTR text) {
+  return text ? ToUtf8(std::wstring_view(text, SysStringLen(text))) : "<null>";
+}
 
 // An answer to one Invoke: fills the result and the exception, returns the HRESULT.
 using Reply = std::function<HRESULT(VARIANT* result, EXCEPINFO* exception)>;
@@ -206,10 +202,10 @@ class Recorder final : public IDispatch {
                                           DISPID* ids) override {
     std::string lookup;
     for (UINT i = 0; i < count; ++i) {
-      lookup += (i ? "," : "") + Utf8(names[i], static_cast<UINT>(wcslen(names[i])));
+      lookup += (i ? "," : "") + ToUtf8(names[i]);
     }
     world->lookups.push_back(lookup);
-    const std::string member = Utf8(names[0], static_cast<UINT>(wcslen(names[0])));
+    const std::string member = ToUtf8(names[0]);
     HRESULT hr = S_OK;
     if (world->unknownNames.count(member)) {
       ids[0] = DISPID_UNKNOWN;

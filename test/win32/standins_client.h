@@ -25,26 +25,26 @@ using standin::com::ToUtf8;
 using standin::com::Variant;
 
 inline Variant Str(const wchar_t* s) { return Variant::Text(s); }
-inline Variant I4(LONG v) { return Variant::Long(v); }
+inline Variant I4(LONG v) { return Variant::Int32(v); }
 inline Variant Bool(bool v) { return Variant::Bool(v); }
 inline Variant I2(SHORT v) {
   Variant x;
-  V_VT(&x.get()) = VT_I2;
-  V_I2(&x.get()) = v;
+  V_VT(x.Get()) = VT_I2;
+  V_I2(x.Get()) = v;
   return x;
 }
 inline Variant Omitted() { return Variant::Error(DISP_E_PARAMNOTFOUND); }
 // A reference to a BSTR the caller keeps alive.
 inline Variant StrRef(BSTR* target) {
   Variant x;
-  V_VT(&x.get()) = VT_BSTR | VT_BYREF;
-  V_BSTRREF(&x.get()) = target;
+  V_VT(x.Get()) = VT_BSTR | VT_BYREF;
+  V_BSTRREF(x.Get()) = target;
   return x;
 }
 inline Variant ShortRef(SHORT* target) {
   Variant x;
-  V_VT(&x.get()) = VT_I2 | VT_BYREF;
-  V_I2REF(&x.get()) = target;
+  V_VT(x.Get()) = VT_I2 | VT_BYREF;
+  V_I2REF(x.Get()) = target;
   return x;
 }
 // Takes a new reference.
@@ -65,14 +65,14 @@ struct Result {
   bool ok() const { return hr == S_OK; }
   // The object result, with a reference of its own.
   ComPtr<IDispatch> object() const {
-    return value.vt() == VT_DISPATCH ? ComPtr<IDispatch>::Share(V_DISPATCH(&value.get()))
-                                     : ComPtr<IDispatch>();
+    return value.Type() == VT_DISPATCH ? ComPtr<IDispatch>::Share(V_DISPATCH(value.Get()))
+                                       : ComPtr<IDispatch>();
   }
   std::wstring text() const {
-    if (value.vt() != VT_BSTR) return L"<not a string>";
-    return std::wstring(V_BSTR(&value.get()), SysStringLen(V_BSTR(&value.get())));
+    if (value.Type() != VT_BSTR) return L"<not a string>";
+    return std::wstring(V_BSTR(value.Get()), SysStringLen(V_BSTR(value.Get())));
   }
-  LONG i4() const { return value.vt() == VT_I4 ? V_I4(&value.get()) : -999999; }
+  LONG i4() const { return value.Type() == VT_I4 ? V_I4(value.Get()) : -999999; }
 };
 
 struct Named {
@@ -86,15 +86,15 @@ inline Result Invoke(IDispatch* object, DISPID id, WORD flags, std::vector<Varia
   std::vector<VARIANT> args;
   std::vector<DISPID> ids;
   for (Named& n : named) {
-    args.push_back(n.value.get());
+    args.push_back(*n.value.Get());
     ids.push_back(n.id);
   }
-  for (auto it = positional.rbegin(); it != positional.rend(); ++it) args.push_back(it->get());
+  for (auto it = positional.rbegin(); it != positional.rend(); ++it) args.push_back(*it->Get());
   DISPPARAMS params{args.data(), ids.data(), static_cast<UINT>(args.size()),
                     static_cast<UINT>(ids.size())};
   Result r;
   EXCEPINFO info{};
-  r.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, r.value.Receive(), &info,
+  r.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, r.value.Put(), &info,
                         &r.argErr);
   if (r.hr == DISP_E_EXCEPTION) {
     if (info.pfnDeferredFillIn) {
@@ -105,8 +105,8 @@ inline Result Invoke(IDispatch* object, DISPID id, WORD flags, std::vector<Varia
     Bstr source = Bstr::Attach(info.bstrSource);
     Bstr description = Bstr::Attach(info.bstrDescription);
     Bstr help = Bstr::Attach(info.bstrHelpFile);
-    r.source = source.view();
-    r.description = description.view();
+    r.source = source.View();
+    r.description = description.View();
   } else if (FAILED(r.hr)) {
     r.number = r.hr;
   }
@@ -158,8 +158,7 @@ inline ComPtr<IDispatch> Create(const wchar_t* progId, HRESULT* hr = nullptr) {
   HRESULT h = CLSIDFromProgID(progId, &clsid);
   ComPtr<IDispatch> object;
   if (SUCCEEDED(h)) {
-    h = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                         reinterpret_cast<void**>(object.Receive()));
+    h = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.PutVoid());
   }
   if (hr) *hr = h;
   return object;

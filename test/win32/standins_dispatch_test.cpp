@@ -20,7 +20,7 @@ class StandinDispatch : public ::testing::Test {
  protected:
   ComPtr<IDispatch> LoggedOn(const wchar_t* info = L"EXCHANGE1\npelttest") {
     auto session = Create(L"MAPI.Session");
-    EXPECT_TRUE(Call(session.get(), kLogon, AllLogonArgs(info)).ok());
+    EXPECT_TRUE(Call(session.Get(), kLogon, AllLogonArgs(info)).ok());
     return session;
   }
   static Result Folder(IDispatch* session, LONG type) {
@@ -44,28 +44,28 @@ TEST_F(StandinDispatch, RejectsWhatARealServerRejects) {
   eight.push_back(Str(L"extra"));
   std::vector<Variant> one;
   one.push_back(Str(L"x"));
-  EXPECT_EQ(Call(session.get(), kLogon, std::move(eight)).hr, DISP_E_BADPARAMCOUNT);
-  EXPECT_EQ(Call(session.get(), kLogoff, std::move(one)).hr, DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(session.Get(), kLogon, std::move(eight)).hr, DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(session.Get(), kLogoff, std::move(one)).hr, DISP_E_BADPARAMCOUNT);
 
   std::vector<Named> unknownNamed;
   unknownNamed.push_back({7, Str(L"EXCHANGE1\npelttest")});
-  const Result r7 = Invoke(session.get(), kLogon, DISPATCH_METHOD, {}, std::move(unknownNamed));
+  const Result r7 = Invoke(session.Get(), kLogon, DISPATCH_METHOD, {}, std::move(unknownNamed));
   EXPECT_EQ(r7.hr, DISP_E_PARAMNOTFOUND);
   EXPECT_EQ(r7.argErr, 0u);
   std::vector<Variant> first;
   first.push_back(Str(L""));
   std::vector<Named> clash;
   clash.push_back({0, Str(L"")});
-  EXPECT_EQ(Invoke(session.get(), kLogon, DISPATCH_METHOD, std::move(first), std::move(clash)).hr,
+  EXPECT_EQ(Invoke(session.Get(), kLogon, DISPATCH_METHOD, std::move(first), std::move(clash)).hr,
             DISP_E_PARAMNOTFOUND);
 
   // The wrong invoke kind, an unknown DISPID.
-  EXPECT_EQ(Invoke(session.get(), kName, DISPATCH_METHOD).hr, DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Invoke(session.get(), kLogon, DISPATCH_PROPERTYGET).hr, DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Put(session.get(), kName, Str(L"x")).hr, DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Invoke(session.get(), 999, DISPATCH_METHOD).hr, DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Invoke(session.Get(), kName, DISPATCH_METHOD).hr, DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Invoke(session.Get(), kLogon, DISPATCH_PROPERTYGET).hr, DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Put(session.Get(), kName, Str(L"x")).hr, DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Invoke(session.Get(), 999, DISPATCH_METHOD).hr, DISP_E_MEMBERNOTFOUND);
   // VB's late-bound get asks for method or get at once.
-  EXPECT_EQ(Invoke(session.get(), kName, DISPATCH_METHOD | DISPATCH_PROPERTYGET).number,
+  EXPECT_EQ(Invoke(session.Get(), kName, DISPATCH_METHOD | DISPATCH_PROPERTYGET).number,
             kNotInitialized);
 
   // Omitted arguments, and ProfileInfo behind a reference to a VARIANT.
@@ -73,35 +73,35 @@ TEST_F(StandinDispatch, RejectsWhatARealServerRejects) {
   for (int i = 0; i < 6; ++i) omitted.push_back(Omitted());
   Variant info = Str(L"EXCHANGE1\npelttest");
   Variant ref;
-  V_VT(&ref.get()) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&ref.get()) = &info.get();
+  V_VT(ref.Get()) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(ref.Get()) = info.Get();
   omitted.push_back(ref);
-  ASSERT_TRUE(Call(session.get(), kLogon, std::move(omitted)).ok());
+  ASSERT_TRUE(Call(session.Get(), kLogon, std::move(omitted)).ok());
 
   std::vector<Variant> text;
   text.push_back(Str(L"abc"));
-  const Result mismatch = Call(session.get(), kGetDefaultFolder, std::move(text));
+  const Result mismatch = Call(session.Get(), kGetDefaultFolder, std::move(text));
   EXPECT_EQ(mismatch.hr, DISP_E_TYPEMISMATCH);
   EXPECT_EQ(mismatch.argErr, 0u);
-  EXPECT_EQ(Call(session.get(), kGetDefaultFolder).hr, DISP_E_PARAMNOTOPTIONAL);
+  EXPECT_EQ(Call(session.Get(), kGetDefaultFolder).hr, DISP_E_PARAMNOTOPTIONAL);
   DISPPARAMS none{};
   Variant out;
-  EXPECT_EQ(session->Invoke(kName, IID_IDispatch, 0, DISPATCH_PROPERTYGET, &none, out.Receive(),
+  EXPECT_EQ(session->Invoke(kName, IID_IDispatch, 0, DISPATCH_PROPERTYGET, &none, out.Put(),
                             nullptr, nullptr),
             DISP_E_UNKNOWNINTERFACE);
   // A put must name its value DISPID_PROPERTYPUT.
-  auto outbox = Get(session.get(), kOutbox).object();
-  auto messages = Get(outbox.get(), kMessages).object();
-  auto message = ByName(messages.get(), L"Add", DISPATCH_METHOD).object();
+  auto outbox = Get(session.Get(), kOutbox).object();
+  auto messages = Get(outbox.Get(), kMessages).object();
+  auto message = ByName(messages.Get(), L"Add", DISPATCH_METHOD).object();
   std::vector<Variant> positional;
   positional.push_back(Str(L"s"));
-  EXPECT_EQ(Invoke(message.get(), kSubject, DISPATCH_PROPERTYPUT, std::move(positional)).hr,
+  EXPECT_EQ(Invoke(message.Get(), kSubject, DISPATCH_PROPERTYPUT, std::move(positional)).hr,
             DISP_E_PARAMNOTOPTIONAL);
 
   // Names, without regard to case; named parameters map to their positions.
-  EXPECT_EQ(Lookup(session.get(), {L"lOgOn", L"profileinfo"}), (std::vector<DISPID>{119, 6}));
-  EXPECT_EQ(Lookup(session.get(), {L"Bogus"}), std::nullopt);
-  EXPECT_EQ(Lookup(session.get(), {L"Logon", L"ProfileInfox"}), std::nullopt);
+  EXPECT_EQ(Lookup(session.Get(), {L"lOgOn", L"profileinfo"}), (std::vector<DISPID>{119, 6}));
+  EXPECT_EQ(Lookup(session.Get(), {L"Bogus"}), std::nullopt);
+  EXPECT_EQ(Lookup(session.Get(), {L"Logon", L"ProfileInfox"}), std::nullopt);
   std::wstring bogus = L"Bogus";
   LPOLESTR names[] = {bogus.data()};
   DISPID id = 0;
@@ -143,11 +143,11 @@ TEST_F(StandinDispatch, AReferenceToAVariantIsFollowedOneLevelOnly) {
   V_VT(&loop) = VT_BYREF | VT_VARIANT;
   V_VARIANTREF(&loop) = &loop;
   Variant ref;
-  V_VT(&ref.get()) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&ref.get()) = &loop;
+  V_VT(ref.Get()) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(ref.Get()) = &loop;
   std::vector<Variant> args = AllLogonArgs(L"");
   args.back() = std::move(ref);
-  const Result r = Call(session.get(), kLogon, std::move(args));
+  const Result r = Call(session.Get(), kLogon, std::move(args));
   EXPECT_EQ(r.hr, DISP_E_TYPEMISMATCH);
   EXPECT_EQ(r.argErr, 0u);
   session = nullptr;
@@ -173,33 +173,33 @@ TEST_F(StandinDispatch, FaultsMakeMembersFailOrGiveNothing) {
   store_.SetFault("Messages.Count", "fail 0x80004005 The Count is not available.");
   store_.SetFault("Message.Send", "fail 5");
   auto session = Create(L"MAPI.Session");
-  const Result first = Call(session.get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest"));
+  const Result first = Call(session.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest"));
   EXPECT_EQ(first.number, kLogonFailed);
   EXPECT_EQ(first.description, L"[Collaboration Data Objects - [MAPI_E_LOGON_FAILED(80040111)]]");
-  ASSERT_TRUE(Call(session.get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
+  ASSERT_TRUE(Call(session.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
 
-  const Result name = Get(session.get(), kName);
+  const Result name = Get(session.Get(), kName);
   EXPECT_TRUE(name.deferred);
   EXPECT_EQ(name.number, kNotInitialized);
   EXPECT_EQ(name.description, L"[Collaboration Data Objects - [MAPI_E_NOT_INITIALIZED(80040605)]]");
 
-  const Result inbox = Get(session.get(), kInbox);
+  const Result inbox = Get(session.Get(), kInbox);
   EXPECT_TRUE(inbox.ok());
-  EXPECT_EQ(inbox.value.vt(), VT_DISPATCH);
+  EXPECT_EQ(inbox.value.Type(), VT_DISPATCH);
   EXPECT_FALSE(inbox.object());
-  auto realInbox = Folder(session.get(), 1).object();
+  auto realInbox = Folder(session.Get(), 1).object();
   ASSERT_TRUE(realInbox);
-  const Result sub = Sub(realInbox.get(), L"In Process");
+  const Result sub = Sub(realInbox.Get(), L"In Process");
   EXPECT_TRUE(sub.ok());
   EXPECT_FALSE(sub.object());
 
-  auto messages = Get(realInbox.get(), kMessages).object();
-  const Result count = ByName(messages.get(), L"Count", DISPATCH_PROPERTYGET);
+  auto messages = Get(realInbox.Get(), kMessages).object();
+  const Result count = ByName(messages.Get(), L"Count", DISPATCH_PROPERTYGET);
   EXPECT_EQ(count.number, static_cast<long>(0x80004005));
   EXPECT_EQ(count.description, L"The Count is not available.");
 
-  auto message = ByName(messages.get(), L"Add", DISPATCH_METHOD).object();
-  const Result send = Call(message.get(), kSend);
+  auto message = ByName(messages.Get(), L"Add", DISPATCH_METHOD).object();
+  const Result send = Call(message.Get(), kSend);
   EXPECT_EQ(send.hr, DISP_E_EXCEPTION);
   EXPECT_EQ(send.number, 5);  // small numbers travel as wCode
 }
@@ -207,25 +207,25 @@ TEST_F(StandinDispatch, FaultsMakeMembersFailOrGiveNothing) {
 TEST_F(StandinDispatch, SessionCanKnowANameOrAMailboxBeforeLogon) {
   store_.SetIni("faults.ini", "session", "NameBeforeLogon", "Outlook");
   auto named = Create(L"MAPI.Session");
-  EXPECT_EQ(Get(named.get(), kName).text(), L"Outlook");
-  EXPECT_EQ(Folder(named.get(), 1).number, kNotInitialized);
+  EXPECT_EQ(Get(named.Get(), kName).text(), L"Outlook");
+  EXPECT_EQ(Folder(named.Get(), 1).number, kNotInitialized);
 
   store_.SetIni("faults.ini", "session", "LoggedOnAtStart", "EXCHANGE1\\jsmith");
   auto started = Create(L"MAPI.Session");
-  EXPECT_EQ(Get(started.get(), kName).text(), L"MAPI Profile for jsmith");
-  auto inbox = Folder(started.get(), 1).object();
+  EXPECT_EQ(Get(started.Get(), kName).text(), L"MAPI Profile for jsmith");
+  auto inbox = Folder(started.Get(), 1).object();
   ASSERT_TRUE(inbox);
-  EXPECT_EQ(ByName(Get(inbox.get(), kMessages).object().get(), L"Count", DISPATCH_PROPERTYGET).i4(),
+  EXPECT_EQ(ByName(Get(inbox.Get(), kMessages).object().Get(), L"Count", DISPATCH_PROPERTYGET).i4(),
             3);
   // The first session read the file before the second switch went on.
-  EXPECT_EQ(Get(named.get(), kName).text(), L"Outlook");
+  EXPECT_EQ(Get(named.Get(), kName).text(), L"Outlook");
 }
 
 TEST_F(StandinDispatch, AMistypedFaultsFileFailsEveryCall) {
   store_.SetFault("Session.Logon", "fial 1");
   auto session = Create(L"MAPI.Session");
-  for (const Result& r : {Call(session.get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")),
-                          Get(session.get(), kName)}) {
+  for (const Result& r : {Call(session.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")),
+                          Get(session.Get(), kName)}) {
     EXPECT_EQ(r.number, static_cast<long>(0x80004005));
     EXPECT_EQ(ToUtf8(r.description).substr(0, 16), "faults.ini line ");
     EXPECT_NE(r.description.find(L"'fail <number>"), std::wstring::npos);
@@ -236,15 +236,15 @@ TEST_F(StandinDispatch, JournalWritesEveryEventForm) {
   {
     auto session = Create(L"MAPI.Session");
     Bstr info(L"EXCHANGE1\npelttest");
-    BSTR raw = info.get();
-    auto ids = Lookup(session.get(), {L"Logon", L"ProfileInfo"});
+    BSTR raw = info.Get();
+    auto ids = Lookup(session.Get(), {L"Logon", L"ProfileInfo"});
     ASSERT_TRUE(ids);
     std::vector<Named> named;
     named.push_back({(*ids)[1], StrRef(&raw)});
-    ASSERT_TRUE(Invoke(session.get(), (*ids)[0], DISPATCH_METHOD, {}, std::move(named)).ok());
-    EXPECT_FALSE(Lookup(session.get(), {L"Logon", L"Password"}));
-    auto inbox = Get(session.get(), kInbox).object();
-    EXPECT_EQ(Sub(inbox.get(), L"Missing").number, kNotFound);
+    ASSERT_TRUE(Invoke(session.Get(), (*ids)[0], DISPATCH_METHOD, {}, std::move(named)).ok());
+    EXPECT_FALSE(Lookup(session.Get(), {L"Logon", L"Password"}));
+    auto inbox = Get(session.Get(), kInbox).object();
+    EXPECT_EQ(Sub(inbox.Get(), L"Missing").number, kNotFound);
   }
   const Journal journal = store_.ReadJournal();
   ASSERT_TRUE(journal.Malformed().empty());
@@ -278,7 +278,7 @@ TEST(StandinJournal, IsOnlyWrittenWhenAskedFor) {
   StoreFixture store(false);
   {
     auto session = Create(L"MAPI.Session");
-    ASSERT_TRUE(Call(session.get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
+    ASSERT_TRUE(Call(session.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
   }
   EXPECT_TRUE(store.JournalPath().empty());
   for (const auto& entry :
@@ -297,21 +297,18 @@ TEST_F(StandinDispatch, CountsItsObjectsSoTheDllCanUnload) {
   EXPECT_EQ(canUnload(), S_FALSE);
 
   ComPtr<IUnknown> unknown, unknown2;
-  ASSERT_EQ(session->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.Receive())),
-            S_OK);
+  ASSERT_EQ(session->QueryInterface(IID_IUnknown, unknown.PutVoid()), S_OK);
   ComPtr<IDispatch> dispatch = unknown.As<IDispatch>(IID_IDispatch);
-  ASSERT_EQ(dispatch->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown2.Receive())),
-            S_OK);
-  EXPECT_EQ(unknown.get(), unknown2.get());
+  ASSERT_EQ(dispatch->QueryInterface(IID_IUnknown, unknown2.PutVoid()), S_OK);
+  EXPECT_EQ(unknown.Get(), unknown2.Get());
   ComPtr<IUnknown> none;
-  EXPECT_EQ(session->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(none.Receive())),
-            E_NOINTERFACE);
+  EXPECT_EQ(session->QueryInterface(IID_IClassFactory, none.PutVoid()), E_NOINTERFACE);
   UINT typeInfos = 7;
   EXPECT_EQ(session->GetTypeInfoCount(&typeInfos), S_OK);
   EXPECT_EQ(typeInfos, 0u);
 
-  ASSERT_TRUE(Call(session.get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
-  auto inbox = Get(session.get(), kInbox).object();
+  ASSERT_TRUE(Call(session.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
+  auto inbox = Get(session.Get(), kInbox).object();
   session = nullptr;
   unknown = nullptr;
   unknown2 = nullptr;
@@ -324,7 +321,7 @@ TEST_F(StandinDispatch, CountsItsObjectsSoTheDllCanUnload) {
   ASSERT_EQ(CLSIDFromProgID(L"MAPI.Session", &clsid), S_OK);
   ComPtr<IUnknown> aggregate;
   EXPECT_EQ(CoCreateInstance(clsid, reinterpret_cast<IUnknown*>(&clsid), CLSCTX_INPROC_SERVER,
-                             IID_IUnknown, reinterpret_cast<void**>(aggregate.Receive())),
+                             IID_IUnknown, aggregate.PutVoid()),
             CLASS_E_NOAGGREGATION);
   EXPECT_TRUE(store_.ReadJournal().AllReleased());
 }

@@ -41,7 +41,7 @@ class StandinMessage : public ::testing::Test {
  protected:
   void SetUp() override {
     session_ = Create(L"MAPI.Session");
-    ASSERT_TRUE(Call(session_.get(), kLogon, AllLogonArgs(L"EXCHANGE1\njsmith")).ok());
+    ASSERT_TRUE(Call(session_.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\njsmith")).ok());
     attachment_ = std::filesystem::path(store_.Root()) / L"Test.txt";
     std::ofstream(attachment_, std::ios::binary).write("Test\r\n\0\xFF\x80 data", 15);
   }
@@ -56,26 +56,26 @@ class StandinMessage : public ::testing::Test {
   // The send test's pass, from the Outbox's message collection to Send.
   Result SendOne(const Caller& c, const wchar_t* address, const wchar_t* subject,
                  const std::wstring& source, bool saveCopy = true) {
-    auto outbox = c.Get(session_.get(), kOutbox, L"Outbox").object();
-    auto messages = c.Get(outbox.get(), kMessages, L"Messages").object();
-    auto message = ByName(messages.get(), L"Add", DISPATCH_METHOD).object();
+    auto outbox = c.Get(session_.Get(), kOutbox, L"Outbox").object();
+    auto messages = c.Get(outbox.Get(), kMessages, L"Messages").object();
+    auto message = ByName(messages.Get(), L"Add", DISPATCH_METHOD).object();
     EXPECT_TRUE(message);
-    auto recipients = c.Get(message.get(), kRecipients, L"Recipients").object();
-    auto recipient = ByName(recipients.get(), L"Add", DISPATCH_METHOD).object();
-    EXPECT_TRUE(c.Put(recipient.get(), kAddress, L"Address", Str(address)).ok());
-    c.Call(recipient.get(), kResolve, L"Resolve");
-    EXPECT_TRUE(c.Put(message.get(), kSubject, L"Subject", Str(subject)).ok());
-    EXPECT_TRUE(c.Put(message.get(), kText, L"Text", Str(L"S:1R:")).ok());
-    auto attachments = c.Get(message.get(), kAttachments, L"Attachments").object();
+    auto recipients = c.Get(message.Get(), kRecipients, L"Recipients").object();
+    auto recipient = ByName(recipients.Get(), L"Add", DISPATCH_METHOD).object();
+    EXPECT_TRUE(c.Put(recipient.Get(), kAddress, L"Address", Str(address)).ok());
+    c.Call(recipient.Get(), kResolve, L"Resolve");
+    EXPECT_TRUE(c.Put(message.Get(), kSubject, L"Subject", Str(subject)).ok());
+    EXPECT_TRUE(c.Put(message.Get(), kText, L"Text", Str(L"S:1R:")).ok());
+    auto attachments = c.Get(message.Get(), kAttachments, L"Attachments").object();
     std::vector<Variant> add;
     add.push_back(Str(L"Test.txt"));
     add.push_back(I2(1));
     add.push_back(I4(1));
     add.push_back(Str(source.c_str()));
-    lastAttach_ = ByName(attachments.get(), L"Add", DISPATCH_METHOD, std::move(add));
+    lastAttach_ = ByName(attachments.Get(), L"Add", DISPATCH_METHOD, std::move(add));
     std::vector<Variant> save;
     save.push_back(Bool(saveCopy));
-    return c.Call(message.get(), kSend, L"Send", std::move(save));
+    return c.Call(message.Get(), kSend, L"Send", std::move(save));
   }
 
   void ExpectDelivered(const Caller& c) {
@@ -125,12 +125,12 @@ TEST_F(StandinMessage, SendsByName) {
 
 TEST_F(StandinMessage, AMessageNeverSentLeavesNoFile) {
   {
-    auto outbox = Get(session_.get(), kOutbox).object();
-    auto messages = Get(outbox.get(), kMessages).object();
-    auto message = ByName(messages.get(), L"Add", DISPATCH_METHOD).object();
-    ASSERT_TRUE(Put(message.get(), kSubject, Str(L"draft")).ok());
-    EXPECT_EQ(Get(message.get(), kSubject).text(), L"draft");
-    EXPECT_EQ(ByName(messages.get(), L"Count", DISPATCH_PROPERTYGET).i4(), 0);
+    auto outbox = Get(session_.Get(), kOutbox).object();
+    auto messages = Get(outbox.Get(), kMessages).object();
+    auto message = ByName(messages.Get(), L"Add", DISPATCH_METHOD).object();
+    ASSERT_TRUE(Put(message.Get(), kSubject, Str(L"draft")).ok());
+    EXPECT_EQ(Get(message.Get(), kSubject).text(), L"draft");
+    EXPECT_EQ(ByName(messages.Get(), L"Count", DISPATCH_PROPERTYGET).i4(), 0);
   }
   EXPECT_EQ(store_.CountMessages(kSmithOutbox), 0);
   EXPECT_EQ(store_.CountMessages(kSmithSent), 0);
@@ -157,53 +157,53 @@ TEST_F(StandinMessage, RecipientsAndAttachmentsFailAsCdoDoes) {
 }
 
 TEST_F(StandinMessage, ObjectsReadBackWhatWasSetAndDieWithTheSend) {
-  auto outbox = Get(session_.get(), kOutbox).object();
-  auto messages = Get(outbox.get(), kMessages).object();
+  auto outbox = Get(session_.Get(), kOutbox).object();
+  auto messages = Get(outbox.Get(), kMessages).object();
   std::vector<Variant> fields;
   fields.push_back(Str(L"subject from Add"));
   fields.push_back(Str(L"text from Add"));
-  auto message = ByName(messages.get(), L"Add", DISPATCH_METHOD, std::move(fields)).object();
-  EXPECT_EQ(Get(message.get(), kText).text(), L"text from Add");
-  EXPECT_EQ(Call(message.get(), kSend).number, E_INVALIDARG);  // no recipient yet
+  auto message = ByName(messages.Get(), L"Add", DISPATCH_METHOD, std::move(fields)).object();
+  EXPECT_EQ(Get(message.Get(), kText).text(), L"text from Add");
+  EXPECT_EQ(Call(message.Get(), kSend).number, E_INVALIDARG);  // no recipient yet
 
-  auto recipients = Get(message.get(), kRecipients).object();
+  auto recipients = Get(message.Get(), kRecipients).object();
   std::vector<Variant> byAlias;
   byAlias.push_back(Str(L"pelttest"));
-  auto recipient = ByName(recipients.get(), L"Add", DISPATCH_METHOD, std::move(byAlias)).object();
-  EXPECT_EQ(ByName(recipients.get(), L"Count", DISPATCH_PROPERTYGET).i4(), 1);
-  ASSERT_TRUE(Call(recipient.get(), kResolve).ok());
-  EXPECT_EQ(ByName(recipient.get(), L"Name", DISPATCH_PROPERTYGET).text(), L"Pelterwyn Test");
-  EXPECT_EQ(ByName(recipient.get(), L"Type", DISPATCH_PROPERTYGET).i4(), 1);
-  EXPECT_EQ(Get(recipient.get(), kAddress).text(), L"");
+  auto recipient = ByName(recipients.Get(), L"Add", DISPATCH_METHOD, std::move(byAlias)).object();
+  EXPECT_EQ(ByName(recipients.Get(), L"Count", DISPATCH_PROPERTYGET).i4(), 1);
+  ASSERT_TRUE(Call(recipient.Get(), kResolve).ok());
+  EXPECT_EQ(ByName(recipient.Get(), L"Name", DISPATCH_PROPERTYGET).text(), L"Pelterwyn Test");
+  EXPECT_EQ(ByName(recipient.Get(), L"Type", DISPATCH_PROPERTYGET).i4(), 1);
+  EXPECT_EQ(Get(recipient.Get(), kAddress).text(), L"");
 
-  auto attachments = Get(message.get(), kAttachments).object();
+  auto attachments = Get(message.Get(), kAttachments).object();
   std::vector<Variant> link;
   link.push_back(Str(L"x"));
   link.push_back(I4(0));
   link.push_back(I4(2));
-  EXPECT_EQ(ByName(attachments.get(), L"Add", DISPATCH_METHOD, std::move(link)).number,
+  EXPECT_EQ(ByName(attachments.Get(), L"Add", DISPATCH_METHOD, std::move(link)).number,
             static_cast<long>(0x80040102));  // only file data is supported
   std::vector<Variant> file;
   file.push_back(Omitted());
   file.push_back(I4(3));
   file.push_back(Omitted());
   file.push_back(Str(attachment_.wstring().c_str()));
-  auto attachment = ByName(attachments.get(), L"Add", DISPATCH_METHOD, std::move(file)).object();
+  auto attachment = ByName(attachments.Get(), L"Add", DISPATCH_METHOD, std::move(file)).object();
   ASSERT_TRUE(attachment);
-  EXPECT_EQ(ByName(attachment.get(), L"Name", DISPATCH_PROPERTYGET).text(), L"Test.txt");
-  EXPECT_EQ(ByName(attachment.get(), L"Position", DISPATCH_PROPERTYGET).i4(), 3);
-  EXPECT_EQ(ByName(attachment.get(), L"Type", DISPATCH_PROPERTYGET).i4(), 1);
-  EXPECT_EQ(ByName(attachment.get(), L"Source", DISPATCH_PROPERTYGET).text(),
+  EXPECT_EQ(ByName(attachment.Get(), L"Name", DISPATCH_PROPERTYGET).text(), L"Test.txt");
+  EXPECT_EQ(ByName(attachment.Get(), L"Position", DISPATCH_PROPERTYGET).i4(), 3);
+  EXPECT_EQ(ByName(attachment.Get(), L"Type", DISPATCH_PROPERTYGET).i4(), 1);
+  EXPECT_EQ(ByName(attachment.Get(), L"Source", DISPATCH_PROPERTYGET).text(),
             attachment_.wstring());
-  EXPECT_EQ(ByName(attachments.get(), L"Count", DISPATCH_PROPERTYGET).i4(), 1);
+  EXPECT_EQ(ByName(attachments.Get(), L"Count", DISPATCH_PROPERTYGET).i4(), 1);
 
-  ASSERT_TRUE(Call(message.get(), kSend).ok());  // SaveCopy defaults to true
+  ASSERT_TRUE(Call(message.Get(), kSend).ok());  // SaveCopy defaults to true
   EXPECT_EQ(store_.CountMessages(kSmithSent), 1);
   const long invalidObject = static_cast<long>(0x80040108);
-  EXPECT_EQ(Get(message.get(), kSubject).number, invalidObject);
-  EXPECT_EQ(Call(message.get(), kSend).number, invalidObject);
-  EXPECT_EQ(Get(recipient.get(), kAddress).number, invalidObject);
-  EXPECT_EQ(ByName(attachment.get(), L"Name", DISPATCH_PROPERTYGET).number, invalidObject);
+  EXPECT_EQ(Get(message.Get(), kSubject).number, invalidObject);
+  EXPECT_EQ(Call(message.Get(), kSend).number, invalidObject);
+  EXPECT_EQ(Get(recipient.Get(), kAddress).number, invalidObject);
+  EXPECT_EQ(ByName(attachment.Get(), L"Name", DISPATCH_PROPERTYGET).number, invalidObject);
 }
 
 }  // namespace

@@ -50,20 +50,20 @@ TEST_F(StandinSession, IsRegisteredWithMapi32BesideIt) {
 TEST_F(StandinSession, LogsOnByDispidWithAllArgsAndReadsTheInbox) {
   auto session = Create(L"MAPI.Session");
   ASSERT_TRUE(session);
-  const Result logon = Call(session.get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest"));
+  const Result logon = Call(session.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest"));
   ASSERT_TRUE(logon.ok()) << logon.number;
-  EXPECT_EQ(Get(session.get(), kName).text(), L"MAPI Profile for pelttest");
+  EXPECT_EQ(Get(session.Get(), kName).text(), L"MAPI Profile for pelttest");
   {
-    auto inbox = Get(session.get(), kInbox).object();
+    auto inbox = Get(session.Get(), kInbox).object();
     ASSERT_TRUE(inbox);
-    auto messages = Get(inbox.get(), kMessages).object();
+    auto messages = Get(inbox.Get(), kMessages).object();
     ASSERT_TRUE(messages);
-    const Result count = ByName(messages.get(), L"Count", DISPATCH_PROPERTYGET);
-    EXPECT_EQ(count.value.vt(), VT_I4);
+    const Result count = ByName(messages.Get(), L"Count", DISPATCH_PROPERTYGET);
+    EXPECT_EQ(count.value.Type(), VT_I4);
     EXPECT_EQ(count.i4(), 1);
-    EXPECT_TRUE(Get(session.get(), kOutbox).object());
+    EXPECT_TRUE(Get(session.Get(), kOutbox).object());
   }
-  EXPECT_TRUE(Call(session.get(), kLogoff).ok());
+  EXPECT_TRUE(Call(session.Get(), kLogoff).ok());
   session = nullptr;
 
   const Journal journal = store_.ReadJournal();
@@ -89,11 +89,11 @@ TEST_F(StandinSession, LogsOnByDispidWithAllArgsAndReadsTheInbox) {
 TEST_F(StandinSession, LogsOnWithProfileInfoAloneNamedAndByReference) {
   auto session = Create(L"MAPI.Session");
   Bstr info(L"exchange1\nSMTP:PeltTest@Example.com");
-  BSTR raw = info.get();
+  BSTR raw = info.Get();
   std::vector<Named> named;
   named.push_back({6, StrRef(&raw)});
-  ASSERT_TRUE(Invoke(session.get(), kLogon, DISPATCH_METHOD, {}, std::move(named)).ok());
-  EXPECT_EQ(Get(session.get(), kName).text(), L"MAPI Profile for pelttest");
+  ASSERT_TRUE(Invoke(session.Get(), kLogon, DISPATCH_METHOD, {}, std::move(named)).ok());
+  EXPECT_EQ(Get(session.Get(), kName).text(), L"MAPI Profile for pelttest");
   session = nullptr;
 
   const auto logon = store_.ReadJournal().Calls("Logon");
@@ -110,33 +110,33 @@ TEST_F(StandinSession, LogsOnWithProfileInfoAloneNamedAndByReference) {
 TEST_F(StandinSession, AnswersEveryMemberByName) {
   auto session = Create(L"MAPI.Session");
   // The service logon sequence reads Name first: not logged on yet.
-  const Result early = ByName(session.get(), L"Name", DISPATCH_PROPERTYGET);
+  const Result early = ByName(session.Get(), L"Name", DISPATCH_PROPERTYGET);
   EXPECT_EQ(early.number, kNotInitialized);
   ASSERT_TRUE(
-      ByName(session.get(), L"logon", DISPATCH_METHOD, AllLogonArgs(L"EXCHANGE1\njsmith")).ok());
-  EXPECT_EQ(ByName(session.get(), L"NAME", DISPATCH_PROPERTYGET).text(),
+      ByName(session.Get(), L"logon", DISPATCH_METHOD, AllLogonArgs(L"EXCHANGE1\njsmith")).ok());
+  EXPECT_EQ(ByName(session.Get(), L"NAME", DISPATCH_PROPERTYGET).text(),
             L"MAPI Profile for jsmith");
   {
     std::vector<Variant> one;
     one.push_back(I4(1));
     auto inbox =
-        ByName(session.get(), L"GetDefaultFolder", DISPATCH_METHOD, std::move(one)).object();
+        ByName(session.Get(), L"GetDefaultFolder", DISPATCH_METHOD, std::move(one)).object();
     ASSERT_TRUE(inbox);
     std::vector<Variant> name;
     name.push_back(Str(L"In Process"));
     auto inProcess =
-        ByName(inbox.get(), L"Folders", DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(name))
+        ByName(inbox.Get(), L"Folders", DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(name))
             .object();
     ASSERT_TRUE(inProcess);
-    EXPECT_EQ(ByName(inProcess.get(), L"Name", DISPATCH_PROPERTYGET).text(), L"In Process");
-    auto messages = ByName(inProcess.get(), L"Messages", DISPATCH_PROPERTYGET).object();
-    EXPECT_EQ(ByName(messages.get(), L"Count", DISPATCH_PROPERTYGET).i4(), 4);
-    auto outbox = ByName(session.get(), L"Outbox", DISPATCH_PROPERTYGET).object();
-    auto outMessages = ByName(outbox.get(), L"Messages", DISPATCH_PROPERTYGET).object();
-    EXPECT_EQ(ByName(outMessages.get(), L"Count", DISPATCH_PROPERTYGET).i4(), 0);
-    EXPECT_TRUE(ByName(session.get(), L"Inbox", DISPATCH_PROPERTYGET).object());
+    EXPECT_EQ(ByName(inProcess.Get(), L"Name", DISPATCH_PROPERTYGET).text(), L"In Process");
+    auto messages = ByName(inProcess.Get(), L"Messages", DISPATCH_PROPERTYGET).object();
+    EXPECT_EQ(ByName(messages.Get(), L"Count", DISPATCH_PROPERTYGET).i4(), 4);
+    auto outbox = ByName(session.Get(), L"Outbox", DISPATCH_PROPERTYGET).object();
+    auto outMessages = ByName(outbox.Get(), L"Messages", DISPATCH_PROPERTYGET).object();
+    EXPECT_EQ(ByName(outMessages.Get(), L"Count", DISPATCH_PROPERTYGET).i4(), 0);
+    EXPECT_TRUE(ByName(session.Get(), L"Inbox", DISPATCH_PROPERTYGET).object());
   }
-  EXPECT_TRUE(ByName(session.get(), L"Logoff", DISPATCH_METHOD).ok());
+  EXPECT_TRUE(ByName(session.Get(), L"Logoff", DISPATCH_METHOD).ok());
   session = nullptr;
 
   const Journal journal = store_.ReadJournal();
@@ -173,11 +173,11 @@ TEST_F(StandinSession, LogonFailsAsExchangeWould) {
       {L"", kLogonFailed, nullptr},
   };
   for (const Case& c : cases) {
-    const Result r = Call(session.get(), kLogon, AllLogonArgs(c.info));
+    const Result r = Call(session.Get(), kLogon, AllLogonArgs(c.info));
     EXPECT_EQ(r.number, c.number) << ToUtf8(c.info);
     if (c.number == 0) {
       EXPECT_TRUE(r.ok());
-      EXPECT_TRUE(Call(session.get(), kLogoff).ok());
+      EXPECT_TRUE(Call(session.Get(), kLogoff).ok());
     } else {
       EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
       EXPECT_EQ(r.source, L"Collaboration Data Objects");
@@ -190,47 +190,47 @@ TEST_F(StandinSession, LogonFailsAsExchangeWould) {
   std::vector<Variant> one;
   one.push_back(I4(1));
   for (const Result& r :
-       {Get(session.get(), kName), Get(session.get(), kInbox), Get(session.get(), kOutbox),
-        Call(session.get(), kGetDefaultFolder, std::move(one))}) {
+       {Get(session.Get(), kName), Get(session.Get(), kInbox), Get(session.Get(), kOutbox),
+        Call(session.Get(), kGetDefaultFolder, std::move(one))}) {
     EXPECT_EQ(r.number, kNotInitialized);
     EXPECT_EQ(r.description, L"[Collaboration Data Objects - [MAPI_E_NOT_INITIALIZED(80040605)]]");
   }
-  EXPECT_TRUE(Call(session.get(), kLogoff).ok());  // logging off twice is harmless
+  EXPECT_TRUE(Call(session.Get(), kLogoff).ok());  // logging off twice is harmless
 }
 
 TEST_F(StandinSession, GivesTheDefaultFoldersAndSubfoldersByName) {
   auto session = Create(L"MAPI.Session");
-  ASSERT_TRUE(Call(session.get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
+  ASSERT_TRUE(Call(session.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
   const std::pair<LONG, const wchar_t*> folders[] = {
       {1, L"Inbox"}, {2, L"Outbox"}, {3, L"Sent Items"}};
   for (const auto& [type, name] : folders) {
     std::vector<Variant> arg;
     arg.push_back(I4(type));
-    auto folder = Call(session.get(), kGetDefaultFolder, std::move(arg)).object();
+    auto folder = Call(session.Get(), kGetDefaultFolder, std::move(arg)).object();
     ASSERT_TRUE(folder) << type;
-    EXPECT_EQ(ByName(folder.get(), L"Name", DISPATCH_PROPERTYGET).text(), name);
+    EXPECT_EQ(ByName(folder.Get(), L"Name", DISPATCH_PROPERTYGET).text(), name);
   }
   std::vector<Variant> calendar;
   calendar.push_back(I4(0));
-  EXPECT_EQ(Call(session.get(), kGetDefaultFolder, std::move(calendar)).number, kNotFound);
+  EXPECT_EQ(Call(session.Get(), kGetDefaultFolder, std::move(calendar)).number, kNotFound);
   std::vector<Variant> bogus;
   bogus.push_back(I4(99));
-  EXPECT_EQ(Call(session.get(), kGetDefaultFolder, std::move(bogus)).number, E_INVALIDARG);
+  EXPECT_EQ(Call(session.Get(), kGetDefaultFolder, std::move(bogus)).number, E_INVALIDARG);
 
-  auto inbox = Get(session.get(), kInbox).object();
+  auto inbox = Get(session.Get(), kInbox).object();
   std::vector<Variant> lower;
   lower.push_back(Str(L"in process"));
-  auto sub = ByName(inbox.get(), L"Folders", DISPATCH_PROPERTYGET, std::move(lower)).object();
+  auto sub = ByName(inbox.Get(), L"Folders", DISPATCH_PROPERTYGET, std::move(lower)).object();
   ASSERT_TRUE(sub);
-  EXPECT_EQ(ByName(ByName(sub.get(), L"Messages", DISPATCH_PROPERTYGET).object().get(), L"Count",
+  EXPECT_EQ(ByName(ByName(sub.Get(), L"Messages", DISPATCH_PROPERTYGET).object().Get(), L"Count",
                    DISPATCH_PROPERTYGET)
                 .i4(),
             2);
   std::vector<Variant> missing;
   missing.push_back(Str(L"Archive"));
-  const Result none = ByName(inbox.get(), L"Folders", DISPATCH_METHOD, std::move(missing));
+  const Result none = ByName(inbox.Get(), L"Folders", DISPATCH_METHOD, std::move(missing));
   EXPECT_EQ(none.number, kNotFound);
-  EXPECT_EQ(none.value.vt(), VT_EMPTY);
+  EXPECT_EQ(none.value.Type(), VT_EMPTY);
 }
 
 TEST(StandinDefaults, ReadTheStoreBesideTheDllWithoutAnyEnvironment) {
@@ -238,10 +238,10 @@ TEST(StandinDefaults, ReadTheStoreBesideTheDllWithoutAnyEnvironment) {
   SetEnvironmentVariableW(L"PELTERWYN_STORE", nullptr);
   SetEnvironmentVariableW(L"PELTERWYN_JOURNAL", nullptr);
   auto session = Create(L"MAPI.Session");
-  ASSERT_TRUE(Call(session.get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
-  auto inbox = Get(session.get(), kInbox).object();
-  auto messages = Get(inbox.get(), kMessages).object();
-  EXPECT_EQ(ByName(messages.get(), L"Count", DISPATCH_PROPERTYGET).i4(), 1);
+  ASSERT_TRUE(Call(session.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\npelttest")).ok());
+  auto inbox = Get(session.Get(), kInbox).object();
+  auto messages = Get(inbox.Get(), kMessages).object();
+  EXPECT_EQ(ByName(messages.Get(), L"Count", DISPATCH_PROPERTYGET).i4(), 1);
 }
 
 }  // namespace

@@ -19,15 +19,15 @@ Variant Columns(std::vector<LONG> tags) {
   SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 1, &bound);
   for (LONG i = 0; i < static_cast<LONG>(tags.size()); ++i) {
     Variant tag = I4(tags[i]);
-    SafeArrayPutElement(array, &i, &tag.get());
+    SafeArrayPutElement(array, &i, tag.Get());
   }
   return Variant::Array(array, VT_VARIANT);
 }
 
 // Rows and columns of a GetRows block; -1 rows for anything but an array.
 std::pair<LONG, LONG> Shape(const Variant& block) {
-  if (block.vt() != (VT_ARRAY | VT_VARIANT)) return {-1, -1};
-  SAFEARRAY* a = V_ARRAY(&block.get());
+  if (block.Type() != (VT_ARRAY | VT_VARIANT)) return {-1, -1};
+  SAFEARRAY* a = V_ARRAY(block.Get());
   LONG rowsUpper = 0, colsUpper = 0;
   SafeArrayGetUBound(a, 1, &rowsUpper);
   SafeArrayGetUBound(a, 2, &colsUpper);
@@ -38,8 +38,8 @@ std::pair<LONG, LONG> Shape(const Variant& block) {
 std::wstring Cell(const Variant& block, LONG row, LONG column) {
   LONG index[2] = {row, column};  // in dimension order, as Windows takes them
   Variant cell;
-  SafeArrayGetElement(V_ARRAY(&block.get()), index, &cell.get());
-  return cell.vt() == VT_BSTR ? std::wstring(V_BSTR(&cell.get())) : L"<?>";
+  SafeArrayGetElement(V_ARRAY(block.Get()), index, cell.Get());
+  return cell.Type() == VT_BSTR ? std::wstring(V_BSTR(cell.Get())) : L"<?>";
 }
 
 class StandinTable : public ::testing::Test {
@@ -47,25 +47,25 @@ class StandinTable : public ::testing::Test {
   // Logs on, opens the folder and makes the table object; Item is left to the test.
   void Open() {
     session_ = Create(L"MAPI.Session");
-    ASSERT_TRUE(Call(session_.get(), kLogon, AllLogonArgs(L"EXCHANGE1\njsmith")).ok());
+    ASSERT_TRUE(Call(session_.Get(), kLogon, AllLogonArgs(L"EXCHANGE1\njsmith")).ok());
     std::vector<Variant> one;
     one.push_back(I4(1));
-    auto inbox = Call(session_.get(), kGetDefaultFolder, std::move(one)).object();
+    auto inbox = Call(session_.Get(), kGetDefaultFolder, std::move(one)).object();
     std::vector<Variant> name;
     name.push_back(Str(L"In Process"));
-    auto folder = ByName(inbox.get(), L"Folders", DISPATCH_METHOD, std::move(name)).object();
-    messages_ = Get(folder.get(), kMessages).object();
+    auto folder = ByName(inbox.Get(), L"Folders", DISPATCH_METHOD, std::move(name)).object();
+    messages_ = Get(folder.Get(), kMessages).object();
     ASSERT_TRUE(messages_);
     table_ = Create(L"Redemption.MAPITable");
     ASSERT_TRUE(table_);
   }
   void Attach() {
     std::vector<Variant> item;
-    item.push_back(Obj(messages_.get()));
-    ASSERT_TRUE(ByName(table_.get(), L"Item", DISPATCH_PROPERTYPUTREF, std::move(item)).ok());
+    item.push_back(Obj(messages_.Get()));
+    ASSERT_TRUE(ByName(table_.Get(), L"Item", DISPATCH_PROPERTYPUTREF, std::move(item)).ok());
   }
   Result Run(const wchar_t* member, std::vector<Variant> args = {}) {
-    return ByName(table_.get(), member, DISPATCH_METHOD, std::move(args));
+    return ByName(table_.Get(), member, DISPATCH_METHOD, std::move(args));
   }
   Result GetRows(SHORT count) {
     std::vector<Variant> args;
@@ -88,12 +88,12 @@ class StandinTable : public ::testing::Test {
 TEST_F(StandinTable, ReadsRowsOneAtATimeInTheSortOrder) {
   Open();
   Attach();
-  const Result count = ByName(table_.get(), L"RowCount", DISPATCH_PROPERTYGET);
-  EXPECT_EQ(count.value.vt(), VT_I4);
+  const Result count = ByName(table_.Get(), L"RowCount", DISPATCH_PROPERTYGET);
+  EXPECT_EQ(count.value.Type(), VT_I4);
   EXPECT_EQ(count.i4(), 4);
   std::vector<Variant> columns;
   columns.push_back(Columns({kSubjectTag, kSenderTag}));
-  ASSERT_TRUE(ByName(table_.get(), L"Columns", DISPATCH_PROPERTYPUT, std::move(columns)).ok());
+  ASSERT_TRUE(ByName(table_.Get(), L"Columns", DISPATCH_PROPERTYPUT, std::move(columns)).ok());
   std::vector<Variant> sort;
   sort.push_back(I4(kSenderTag));
   ASSERT_TRUE(Run(L"Sort", std::move(sort)).ok());
@@ -105,22 +105,22 @@ TEST_F(StandinTable, ReadsRowsOneAtATimeInTheSortOrder) {
       {L"Ticket 4712: new laptop", L"Helpdesk"}};
   for (const auto& [subject, sender] : expected) {
     const Result row = Run(L"GetRow");
-    ASSERT_EQ(row.value.vt(), VT_ARRAY | VT_VARIANT);
+    ASSERT_EQ(row.value.Type(), VT_ARRAY | VT_VARIANT);
     Variant cell;
     LONG i = 0;
-    SafeArrayGetElement(V_ARRAY(&row.value.get()), &i, &cell.get());
-    EXPECT_EQ(std::wstring(V_BSTR(&cell.get())), subject);
+    SafeArrayGetElement(V_ARRAY(row.value.Get()), &i, cell.Get());
+    EXPECT_EQ(std::wstring(V_BSTR(cell.Get())), subject);
     i = 1;
-    SafeArrayGetElement(V_ARRAY(&row.value.get()), &i, cell.Receive());
-    EXPECT_EQ(std::wstring(V_BSTR(&cell.get())), sender);
+    SafeArrayGetElement(V_ARRAY(row.value.Get()), &i, cell.Put());
+    EXPECT_EQ(std::wstring(V_BSTR(cell.Get())), sender);
   }
-  EXPECT_EQ(Run(L"GetRow").value.vt(), VT_EMPTY);  // past the last row
+  EXPECT_EQ(Run(L"GetRow").value.Type(), VT_EMPTY);  // past the last row
 
   std::vector<Variant> detach;
   detach.push_back(Obj(nullptr));
-  ASSERT_TRUE(ByName(table_.get(), L"Item", DISPATCH_PROPERTYPUT, std::move(detach)).ok());
-  EXPECT_EQ(ByName(table_.get(), L"RowCount", DISPATCH_PROPERTYGET).number, kNotInitialized);
-  EXPECT_FALSE(ByName(table_.get(), L"Item", DISPATCH_PROPERTYGET).object());
+  ASSERT_TRUE(ByName(table_.Get(), L"Item", DISPATCH_PROPERTYPUT, std::move(detach)).ok());
+  EXPECT_EQ(ByName(table_.Get(), L"RowCount", DISPATCH_PROPERTYGET).number, kNotInitialized);
+  EXPECT_FALSE(ByName(table_.Get(), L"Item", DISPATCH_PROPERTYGET).object());
 
   const auto journal = store_.ReadJournal();
   const auto item = journal.Calls("MAPITable", "Item");
@@ -149,12 +149,12 @@ TEST_F(StandinTable, GivesBlocksWithRowsFirstThenAnEmptyValue) {
   EXPECT_EQ(Shape(all.value), (std::pair<LONG, LONG>{4, 2}));
   EXPECT_EQ(Cell(all.value, 0, 0), L"Ticket 4712: new laptop");  // file order until sorted
   EXPECT_EQ(Cell(all.value, 3, 1), L"Carl Dahl");
-  EXPECT_EQ(GetRows(0).value.vt(), VT_EMPTY);
+  EXPECT_EQ(GetRows(0).value.Type(), VT_EMPTY);
 
   ASSERT_TRUE(Run(L"GoToFirst").ok());
   EXPECT_EQ(Shape(GetRows(3).value).first, 3);
   EXPECT_EQ(Shape(GetRows(3).value).first, 1);
-  EXPECT_EQ(GetRows(3).value.vt(), VT_EMPTY);
+  EXPECT_EQ(GetRows(3).value.Type(), VT_EMPTY);
 
   const auto calls = store_.ReadJournal().Calls("GetRows");
   ASSERT_EQ(calls.size(), 5u);
@@ -172,12 +172,12 @@ TEST_F(StandinTable, HandsOutAtMostTheRowsPerCallAFaultAllows) {
   Open();
   Attach();
   const SHORT rows =
-      static_cast<SHORT>(ByName(table_.get(), L"RowCount", DISPATCH_PROPERTYGET).i4());
+      static_cast<SHORT>(ByName(table_.Get(), L"RowCount", DISPATCH_PROPERTYGET).i4());
   ASSERT_EQ(rows, 250);
   // The GetRows test's loop: ask for the rest until the table gives nothing.
   SHORT total = 0;
   Result block = GetRows(rows);
-  while (block.value.vt() != VT_EMPTY) {
+  while (block.value.Type() != VT_EMPTY) {
     total = static_cast<SHORT>(total + Shape(block.value).first);
     block = GetRows(static_cast<SHORT>(rows - total));
   }
@@ -192,7 +192,7 @@ TEST_F(StandinTable, CanBeMadeToMisreportItsRowsOrNeverRunDry) {
   store_.SetIni("faults.ini", "table", "NeverEmpty", "yes");
   Open();
   Attach();
-  EXPECT_EQ(ByName(table_.get(), L"RowCount", DISPATCH_PROPERTYGET).i4(), 40000);
+  EXPECT_EQ(ByName(table_.Get(), L"RowCount", DISPATCH_PROPERTYGET).i4(), 40000);
   EXPECT_EQ(Shape(GetRows(10).value).first, 4);
   for (int i = 0; i < 3; ++i) {
     const Result dry = GetRows(10);
@@ -205,7 +205,7 @@ TEST_F(StandinTable, RowCountCanFail) {
   store_.SetFault("MAPITable.RowCount", "fail 0x80040115");
   Open();
   Attach();
-  const Result count = ByName(table_.get(), L"RowCount", DISPATCH_PROPERTYGET);
+  const Result count = ByName(table_.Get(), L"RowCount", DISPATCH_PROPERTYGET);
   EXPECT_EQ(count.number, kNetworkError);
   EXPECT_EQ(count.source, L"Redemption");
   EXPECT_EQ(count.description, L"[Redemption - [MAPI_E_NETWORK_ERROR(80040115)]]");
@@ -218,20 +218,20 @@ TEST_F(StandinTable, RefusesWhatItCannotRead) {
   EXPECT_EQ(GetRows(1).number, kNotInitialized);
   // Only a stand-in message collection will do.
   std::vector<Variant> wrong;
-  wrong.push_back(Obj(session_.get()));
-  EXPECT_EQ(ByName(table_.get(), L"Item", DISPATCH_PROPERTYPUT, std::move(wrong)).number,
+  wrong.push_back(Obj(session_.Get()));
+  EXPECT_EQ(ByName(table_.Get(), L"Item", DISPATCH_PROPERTYPUT, std::move(wrong)).number,
             E_INVALIDARG);
   std::vector<Variant> text;
   text.push_back(Str(L"not a message collection"));
-  EXPECT_EQ(ByName(table_.get(), L"Item", DISPATCH_PROPERTYPUT, std::move(text)).number,
+  EXPECT_EQ(ByName(table_.Get(), L"Item", DISPATCH_PROPERTYPUT, std::move(text)).number,
             DISP_E_TYPEMISMATCH);
   Attach();
   std::vector<Variant> notAnArray;
   notAnArray.push_back(I4(kSubjectTag));
-  EXPECT_EQ(ByName(table_.get(), L"Columns", DISPATCH_PROPERTYPUT, std::move(notAnArray)).number,
+  EXPECT_EQ(ByName(table_.Get(), L"Columns", DISPATCH_PROPERTYPUT, std::move(notAnArray)).number,
             E_INVALIDARG);
-  const Result columns = ByName(table_.get(), L"Columns", DISPATCH_PROPERTYGET);
-  ASSERT_EQ(columns.value.vt(), VT_ARRAY | VT_VARIANT);  // subject and sender until changed
+  const Result columns = ByName(table_.Get(), L"Columns", DISPATCH_PROPERTYGET);
+  ASSERT_EQ(columns.value.Type(), VT_ARRAY | VT_VARIANT);  // subject and sender until changed
   // Descending, and a property the rows lack keeps them in their order.
   std::vector<Variant> sort;
   sort.push_back(I4(kSubjectTag));

@@ -1,6 +1,7 @@
 #include "e2e/driver/app.h"
 
 #include "support/wine_paths.h"
+#include "win32/com.h"
 #include "win32/control_ids.h"
 
 namespace pelterwyn::e2e {
@@ -9,17 +10,8 @@ namespace {
 
 constexpr UINT kAnswerMs = 200;
 
-using testing::Widen;
-
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n,
-                      nullptr, nullptr);
-  return narrow;
-}
+using win32::Narrow;
+using win32::Widen;
 
 // A path as the "A" functions take it: one outside the code page by its short form.
 std::string AnsiPath(const std::wstring& path) {

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "console/window.h"
+#include "console/controls.h"
+#include "platform/window.h"
 
 namespace pelterwyn::fakes {
 

@@ -2,9 +2,26 @@
 
 #include <string>
 
-#include "console/controls.h"
-
 namespace pelterwyn {
+
+// The window's controls, in creation order (console/controls.h holds their
+// layout, one row each in this order).
+enum class ControlId {
+  chkLoad,
+  cmdGetRows,
+  cmdGetRow,
+  txtCount,
+  cmdSend,
+  cmdTest2,
+  txtAlias,
+  txtServer,
+  txtResult,
+  cmdLogon,
+  Label4,
+  Label3,
+  Label2,
+  Label1,
+};
 
 inline constexpr unsigned kMbOk = 0;
 inline constexpr unsigned kMbIconStop = 16;
