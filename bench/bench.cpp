@@ -181,13 +181,14 @@ class NoWindow final : public Window {
   std::string result_;
 };
 
-// The platform's files, with the folder the tool would find beside its exe.
+// The platform's files, with the tool's folder (Test.txt) in place of this
+// one; the log still lands beside this exe.
 class FilesIn final : public FileApi {
  public:
   explicit FilesIn(std::string folder) : folder_(std::move(folder)) {}
   std::string ExeDirectory() override { return folder_; }
-  bool AppendToFile(const std::string& path, const std::string& bytes) override {
-    return files_.AppendToFile(path, bytes);
+  bool AppendBesideExe(const std::string& fileName, const std::string& bytes) override {
+    return files_.AppendBesideExe(fileName, bytes);
   }
 
  private:
@@ -270,14 +271,10 @@ void PumpUntilIdle() {
 // in this process; ms per line, the repaint they cause included.
 std::vector<double> TraceLineMs(std::size_t boxBytes, int runs) {
   constexpr int kLines = 20;
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder =
-      std::string(temp) + "pelterwyn-bench-" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string log = DirectoryOf(testing::ExePath()) + "\\Pelterwyn.log";
   std::vector<double> perLine;
   {
-    Platform platform(folder);
+    Platform platform(DirectoryOf(testing::ExePath()));
     win32::MainWindow window(GetModuleHandleW(nullptr));
     Form1 form(window, platform.services);
     window.Attach(form);
@@ -296,8 +293,7 @@ std::vector<double> TraceLineMs(std::size_t boxBytes, int runs) {
       if (run > 0) perLine.push_back((NowMs() - start) / kLines);
     }
   }
-  DeleteFileA((folder + "\\Pelterwyn.log").c_str());
-  RemoveDirectoryA(folder.c_str());
+  DeleteFileA(log.c_str());
   return perLine;
 }
 
