@@ -79,9 +79,10 @@ void KeepLayoutOnDpiChange(HWND dialog) {
   setBehavior(dialog, keep, keep);
 }
 
-void PaintNow(HWND window) {
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+// Paints the window's client area, and what flags add, while a handler keeps
+// the thread.
+void PaintNow(HWND window, UINT flags = 0) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | flags);
   // Wine puts the painted surface on screen when the thread next looks at its
   // queue. Looking without taking anything keeps a handler from re-entering.
   MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
@@ -364,8 +365,10 @@ void MainWindow::SetFocus(ControlId id) {
   SendMessageW(dialog_.Get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
 }
 
-void MainWindow::Refresh() { PaintNow(dialog_.Get()); }
+void MainWindow::Refresh() { PaintNow(dialog_.Get(), RDW_FRAME | RDW_ALLCHILDREN); }
 
+// A control redraws its own frame and scroll bars when a new text changes
+// them: the client area is all that is left to paint.
 void MainWindow::RefreshControl(ControlId id) { PaintNow(Control(id)); }
 
 int MainWindow::ShowMessage(const std::string& text, unsigned style) {
