@@ -101,6 +101,31 @@ std::string OwnVersionText(HINSTANCE instance) {
                      LOWORD(fixed->fileVersionLS));
 }
 
+// A label lies under the controls it overlaps, as text drawn on the form
+// would. The static control paints with its parent's clipping, so without
+// this it would cover a box's border whenever it happened to paint last.
+WNDPROC staticProc = nullptr;
+
+LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT || wParam)
+    return CallWindowProcW(staticProc, label, message, wParam, lParam);
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(label, &paint);
+  for (HWND sibling = GetWindow(GetParent(label), GW_CHILD); sibling;
+       sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+    if (sibling == label || !IsWindowVisible(sibling)) continue;
+    if (GetWindowLongPtrW(sibling, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(LabelProc)) continue;
+    RECT r;
+    GetWindowRect(sibling, &r);
+    MapWindowPoints(nullptr, label, reinterpret_cast<POINT*>(&r), 2);
+    ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+  }
+  // The control paints into the DC it is given.
+  CallWindowProcW(staticProc, label, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  EndPaint(label, &paint);
+  return 0;
+}
+
 // A test holds the thread: what the user clicked or typed meanwhile is
 // dropped, not replayed as a second run once the first has ended.
 void DiscardQueuedInput() {
@@ -228,9 +253,13 @@ void MainWindow::BuildControls() {
         style |= SS_LEFT;
         break;
     }
-    CreateWindowExW(exStyle, windowClass, Widen(c.caption).c_str(), style, 0, 0, 0, 0,
-                    dialog_.Get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(c.id))),
-                    instance_, nullptr);
+    HWND control = CreateWindowExW(
+        exStyle, windowClass, Widen(c.caption).c_str(), style, 0, 0, 0, 0, dialog_.Get(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(c.id))), instance_, nullptr);
+    if (control && c.kind == ControlKind::Label) {
+      staticProc = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
+    }
   }
   ApplyFont();
   // The dialog manager walks children in z-order: tab order and the control

@@ -191,6 +191,11 @@ TEST_F(ScreenshotTest, TheCaptionShowsTheToolsIcon) {
 
 TEST_F(ScreenshotTest, TheRevealedWindowShowsTheSecondColumn) {
   ASSERT_NO_FATAL_FAILURE(Reveal());
+  // Labels painted last must still leave the borders they overlap alone.
+  for (ControlId id :
+       {ControlId::Label1, ControlId::Label2, ControlId::Label3, ControlId::Label4}) {
+    RedrawWindow(app.Control(id), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+  }
   const auto shot = TakeShot(app, "revealed.bmp");
   ASSERT_TRUE(shot.has_value());
 
