@@ -107,8 +107,9 @@ std::string OwnVersionText(HINSTANCE instance) {
 WNDPROC staticProc = nullptr;
 
 LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_PAINT || wParam)
+  if (message != WM_PAINT || wParam) {
     return CallWindowProcW(staticProc, label, message, wParam, lParam);
+  }
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(label, &paint);
   for (HWND sibling = GetWindow(GetParent(label), GW_CHILD); sibling;
