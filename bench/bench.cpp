@@ -63,7 +63,10 @@ double Median(std::vector<double> values) {
 
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
-std::string BareWindowPath() { return DirectoryOf(testing::ExePath()) + "\\bare_window.exe"; }
+// The built tool's folder: the bare window, Test.txt.
+std::string ToolFolder() { return DirectoryOf(testing::ExePath()); }
+
+std::string BareWindowPath() { return ToolFolder() + "\\bare_window.exe"; }
 
 // True once the window's thread answers: it is back in its message loop.
 bool WaitAnswered(HWND window, HANDLE process, DWORD timeoutMs) {
@@ -232,7 +235,7 @@ double SendInTool(int count) {
 double SendWithoutWindow(int count) {
   const testing::StoreFixture store(false);
   // Test.txt lies beside the built tool.
-  Platform platform(DirectoryOf(testing::ExePath()));
+  Platform platform(ToolFolder());
   NoWindow window(count);
   TraceLog trace(window, platform.files, platform.locale);
   Context ctx{window, platform.services, trace};
@@ -271,10 +274,12 @@ void PumpUntilIdle() {
 // in this process; ms per line, the repaint they cause included.
 std::vector<double> TraceLineMs(std::size_t boxBytes, int runs) {
   constexpr int kLines = 20;
-  const std::string log = DirectoryOf(testing::ExePath()) + "\\Pelterwyn.log";
+  // The trace log lands beside this exe; each call starts without one.
+  const std::string log = win32::Win32Files().ExeDirectory() + "\\Pelterwyn.log";
+  DeleteFileA(log.c_str());
   std::vector<double> perLine;
   {
-    Platform platform(DirectoryOf(testing::ExePath()));
+    Platform platform(ToolFolder());
     win32::MainWindow window(GetModuleHandleW(nullptr));
     Form1 form(window, platform.services);
     window.Attach(form);
