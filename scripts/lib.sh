@@ -11,6 +11,58 @@ wine_environment() {
   export WINEARCH=win64
 }
 
+# The one way into Wine: a 32-bit program through the 32-bit loader, anything
+# else (64-bit programs, Wine's own programs by name, all prefix work) through
+# the 64-bit one. Debian's wine wrapper starts the 32-bit loader first for
+# every program, which fails where 32-bit code cannot run and costs a minute
+# where it is emulated. A child of the other bitness finds its loader from
+# WINELOADER.
+wine_start() {
+  local loader=/usr/lib/wine/wine64
+  [[ -f $1 && $(pe_bits "$1") == 32 ]] && loader=/usr/lib/wine/wine
+  WINELOADER=/usr/lib/wine/wine64 "$loader" "$@"
+}
+
+wineserver_run() {
+  /usr/lib/wine/wineserver64 "$@"
+}
+
+# 32 or 64: the machine field of a PE file's header.
+pe_bits() {
+  local pe machine
+  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' ')
+  case $machine in
+    014c) echo 32 ;;
+    *) echo 64 ;;
+  esac
+}
+
+# How this machine runs i386 programs: "native", "emulated" (an enabled
+# binfmt_misc entry claims the i386 ELF header, and such an entry takes
+# precedence over the kernel's own support) or "none". Found by running one:
+# the 32-bit dynamic loader, which wine32 brings.
+x86_mode() {
+  if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo none
+    return
+  fi
+  local misc=/proc/sys/fs/binfmt_misc entry magic
+  if [[ $(cat "$misc/status" 2>/dev/null) == enabled ]]; then
+    for entry in "$misc"/*; do
+      [[ $entry == */register || $entry == */status ]] && continue
+      grep -qx enabled "$entry" 2>/dev/null || continue
+      magic=$(sed -n 's/^magic //p' "$entry")
+      # e_ident for 32-bit little-endian, then e_machine 3 (i386) at byte 18.
+      if [[ $magic == 7f454c460101* && ${magic:36:4} == 0300 ]]; then
+        echo emulated
+        return
+      fi
+    done
+  fi
+  echo native
+}
+
 # Boots a fresh prefix at $1 and prepares it as measured: no window manager
 # wait on hide, Wine's fonts where Wine looks for them.
 make_wine_template() {
@@ -18,15 +70,15 @@ make_wine_template() {
   wine_environment
   rm -rf "$prefix"
   mkdir -p "$(dirname "$prefix")"
-  WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
-  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-    >/dev/null 2>&1
+  WINEPREFIX=$prefix wine_start wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$prefix wine_start reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
+    /d N /f >/dev/null 2>&1
   # A crash ends the test at once instead of waiting behind Wine's crash dialog.
-  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD \
-    /d 0 /f >/dev/null 2>&1
+  WINEPREFIX=$prefix wine_start reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+    /t REG_DWORD /d 0 /f >/dev/null 2>&1
   mkdir -p "$prefix/drive_c/windows/Fonts"
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
-  WINEPREFIX=$prefix wineserver -w
+  WINEPREFIX=$prefix wineserver_run -w
 }
 
 # Registers the stand-in mail world of build dir $2 in prefix $1, when it is
@@ -36,19 +88,17 @@ register_standins() {
   local prefix=$1 build=$2
   local reg="$build/standins/standins.reg"
   [[ -f $reg ]] || return 0
-  if [[ $(cat "$build/standins/bitness" 2>/dev/null) == 32 ]]; then
-    # Debian's wine runs Wine's own programs 32-bit: this reg.exe writes the 32-bit view.
-    WINEPREFIX=$prefix wine 'C:\windows\syswow64\reg.exe' import "$(winepath_of "$reg")" \
-      >/dev/null 2>&1
-  else
-    WINEPREFIX=$prefix WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 reg import \
-      "$(winepath_of "$reg")" >/dev/null 2>&1
-  fi
+  local view=()
+  # The 64-bit reg.exe writes the 32-bit view with /reg:32, without a 32-bit
+  # process (a minute under emulation). The file only adds keys: Wine 8 would
+  # delete [-KEY] entries in the 64-bit view.
+  [[ $(cat "$build/standins/bitness" 2>/dev/null) == 32 ]] && view=(/reg:32)
+  WINEPREFIX=$prefix wine_start reg import "$(winepath_of "$reg")" "${view[@]}" >/dev/null 2>&1
   # Otherwise Wine answers every load of a mapi32.dll, the stand-in's beside
   # cdo.dll included, with its own built-in one, as Windows would not.
-  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\DllOverrides' /v mapi32 /t REG_SZ \
-    /d native,builtin /f >/dev/null 2>&1
-  WINEPREFIX=$prefix wineserver -w
+  WINEPREFIX=$prefix wine_start reg add 'HKCU\Software\Wine\DllOverrides' /v mapi32 \
+    /t REG_SZ /d native,builtin /f >/dev/null 2>&1
+  WINEPREFIX=$prefix wineserver_run -w
 }
 
 # Z: maps the Unix root.
