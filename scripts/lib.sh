@@ -88,12 +88,9 @@ register_standins() {
   local prefix=$1 build=$2
   local reg="$build/standins/standins.reg"
   [[ -f $reg ]] || return 0
-  local view=()
-  # The 64-bit reg.exe writes the 32-bit view with /reg:32, without a 32-bit
-  # process (a minute under emulation). The file only adds keys: Wine 8 would
-  # delete [-KEY] entries in the 64-bit view.
-  [[ $(cat "$build/standins/bitness" 2>/dev/null) == 32 ]] && view=(/reg:32)
-  WINEPREFIX=$prefix wine_start reg import "$(winepath_of "$reg")" "${view[@]}" >/dev/null 2>&1
+  # The file names the 32-bit view's keys outright: the 64-bit reg.exe imports
+  # either build's, without a 32-bit process (a minute under emulation).
+  WINEPREFIX=$prefix wine_start reg import "$(winepath_of "$reg")" >/dev/null 2>&1
   # Otherwise Wine answers every load of a mapi32.dll, the stand-in's beside
   # cdo.dll included, with its own built-in one, as Windows would not.
   WINEPREFIX=$prefix wine_start reg add 'HKCU\Software\Wine\DllOverrides' /v mapi32 \
