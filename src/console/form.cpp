@@ -1,6 +1,5 @@
 #include "console/form.h"
 
-#include "probes/version.h"
 #include "tests/handlers.h"
 
 namespace pelterwyn {
@@ -21,14 +20,6 @@ void Form1::Click(ControlId id) {
     default:
       return;
   }
-}
-
-std::string Form1::GetPathFromProgID(const std::string& strProgID) {
-  return pelterwyn::GetPathFromProgID(services_.registry, strProgID);
-}
-
-std::string Form1::GetMapiInCdoPath() {
-  return pelterwyn::GetMapiInCdoPath(services_.registry, services_.versions);
 }
 
 }  // namespace pelterwyn

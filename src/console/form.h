@@ -17,10 +17,7 @@ class Form1 {
   // Buttons only; any other control does nothing.
   void Click(ControlId id);
 
-  void LogTrace(const std::string& msg, bool delim) { trace_.LogTrace(msg, delim); }
   std::string TraceLogPath() { return trace_.Path(); }
-  std::string GetPathFromProgID(const std::string& strProgID);
-  std::string GetMapiInCdoPath();
 
  private:
   Window& window_;

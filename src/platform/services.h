@@ -127,17 +127,4 @@ class FileApi {
   virtual bool AppendBesideExe(const std::string& fileName, const std::string& bytes) = 0;
 };
 
-// What the process sets up around its window.
-class StartupApi {
- public:
-  virtual ~StartupApi() = default;
-  // Takes the current directory out of the DLL search order.
-  virtual void SafeDllSearch() = 0;
-  // Keeps the system from replacing the window with a ghost frame while a
-  // test holds its thread: the tests' explicit repaints show their progress.
-  virtual void KeepWindowFromGhosting() = 0;
-  // Creates and shows the window, runs until it is closed; the exit code.
-  virtual int RunWindow() = 0;
-};
-
 }  // namespace pelterwyn

@@ -1,6 +1,7 @@
 #include "probes/messaging_check.h"
 
 #include "platform/text.h"
+#include "probes/com_server.h"
 #include "probes/registry.h"
 #include "probes/version.h"
 

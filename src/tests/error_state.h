@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "tests/runtime_errors.h"
+
 namespace pelterwyn {
 
 // The pending error of a continue-on-error run: set by a failing step, kept
@@ -14,6 +16,7 @@ class ErrorState {
     number_ = number;
     description_ = std::move(description);
   }
+  void Raise(const RuntimeError& error) { Raise(error.number, error.text); }
   void Clear() {
     number_ = 0;
     description_.clear();
@@ -26,10 +29,5 @@ class ErrorState {
   std::int32_t number_ = 0;
   std::string description_;
 };
-
-// Raised when a member is called on no object, as the automation runtime does.
-inline constexpr std::int32_t kErrObjectNotSet = 91;
-inline constexpr const char* kErrObjectNotSetText =
-    "Object variable or With block variable not set";
 
 }  // namespace pelterwyn

@@ -1,4 +1,5 @@
 #include "platform/text.h"
+#include "probes/com_server.h"
 #include "probes/version.h"
 #include "tests/handlers.h"
 #include "tests/logon_probes.h"

@@ -129,7 +129,7 @@ class MailFactory {
 template <class T, class Call>
 auto Invoke(T* object, ErrorState& err, Call&& call) -> decltype(call(*object)) {
   if (object == nullptr) {
-    err.Raise(kErrObjectNotSet, kErrObjectNotSetText);
+    err.Raise(kErrObjectNotSet);
     return {};
   }
   return call(*object);

@@ -1,6 +1,6 @@
 #include "platform/text.h"
 #include "probes/messaging_check.h"
-#include "probes/version.h"
+#include "probes/com_server.h"
 #include "tests/handlers.h"
 #include "tests/text.h"
 

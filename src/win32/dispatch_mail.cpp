@@ -15,16 +15,6 @@ namespace {
 using mail::Binding;
 using mail::ObjectResult;
 
-// Errors the automation runtime raises itself.
-constexpr std::int32_t kErrOverflow = 6;
-constexpr const char* kErrOverflowText = "Overflow";
-constexpr std::int32_t kErrSubscript = 9;
-constexpr const char* kErrSubscriptText = "Subscript out of range";
-constexpr std::int32_t kErrTypeMismatch = 13;
-constexpr const char* kErrTypeMismatchText = "Type mismatch";
-constexpr std::int32_t kErrObjectRequired = 424;
-constexpr const char* kErrObjectRequiredText = "Object required";
-
 // A member, or a parameter, with its dispatch identifier where one is known.
 struct Member {
   const wchar_t* name;
@@ -70,9 +60,9 @@ void RaiseHResult(ErrorState& err, HRESULT hr) {
 // A failed conversion of a result, as the automation runtime reports it.
 void RaiseConversion(ErrorState& err, HRESULT hr) {
   if (hr == DISP_E_OVERFLOW) {
-    err.Raise(kErrOverflow, kErrOverflowText);
+    err.Raise(kErrOverflow);
   } else if (hr == DISP_E_TYPEMISMATCH) {
-    err.Raise(kErrTypeMismatch, kErrTypeMismatchText);
+    err.Raise(kErrTypeMismatch);
   } else {
     RaiseHResult(err, hr);
   }
@@ -115,13 +105,13 @@ std::optional<ComPtr<IDispatch>> ObjectOf(std::optional<Variant> result, ErrorSt
       IUnknown* unknown = V_UNKNOWN(value->Get());
       ComPtr<IDispatch> object;
       if (unknown && FAILED(unknown->QueryInterface(IID_IDispatch, object.PutVoid()))) {
-        err.Raise(kErrTypeMismatch, kErrTypeMismatchText);
+        err.Raise(kErrTypeMismatch);
         return std::nullopt;
       }
       return object;
     }
     default:
-      err.Raise(kErrObjectRequired, kErrObjectRequiredText);
+      err.Raise(kErrObjectRequired);
       return std::nullopt;
   }
 }
@@ -449,7 +439,7 @@ class TableAdapter final : public mail::MapiTable {
     if (messages != nullptr) {
       const auto* ours = dynamic_cast<const MessagesAdapter*>(messages);
       if (ours == nullptr) {
-        err.Raise(kErrTypeMismatch, kErrTypeMismatchText);
+        err.Raise(kErrTypeMismatch);
         return false;
       }
       object = ours->Object();
@@ -502,7 +492,7 @@ class TableAdapter final : public mail::MapiTable {
     if ((block->Type() & VT_ARRAY) == 0) return mail::RowBlock{mail::RowBlock::Kind::NotAnArray, 0};
     LONG upper = 0;
     if (FAILED(SafeArrayGetUBound(V_ARRAY(block->Get()), 1, &upper))) {
-      err.Raise(kErrSubscript, kErrSubscriptText);
+      err.Raise(kErrSubscript);
       return std::nullopt;
     }
     return mail::RowBlock{mail::RowBlock::Kind::Rows, std::int64_t{upper} + 1};

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "fakes/harness.h"
-#include "probes/version.h"
+#include "probes/com_server.h"
 
 namespace pelterwyn {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/harness.h"
-#include "probes/version.h"
+#include "probes/com_server.h"
 
 namespace pelterwyn {
 namespace {

@@ -10,6 +10,7 @@
 
 #include "probes/messaging_check.h"
 #include "probes/registry.h"
+#include "probes/com_server.h"
 #include "probes/version.h"
 #include "support/bitness.h"
 #include "support/messaging_texts.h"

@@ -1,7 +1,7 @@
 // The COM server location against Wine's registry and the fixture files.
 #include <gtest/gtest.h>
 
-#include "probes/version.h"
+#include "probes/com_server.h"
 #include "support/scratch_registry.h"
 #include "support/wine_paths.h"
 #include "win32/registry_win32.h"
