@@ -284,6 +284,7 @@ std::vector<double> TraceLineMs(std::size_t boxBytes, int runs) {
     Form1 form(window, platform.services);
     window.Attach(form);
     if (!window.Create()) Fail("cannot create the tool's window");
+    TraceLog trace(window, platform.services.files, platform.services.locale);
     std::string filler;
     while (filler.size() < boxBytes)
       filler += "Earlier text of the result box, one line of it.\r\n";
@@ -292,7 +293,7 @@ std::vector<double> TraceLineMs(std::size_t boxBytes, int runs) {
       window.SetText(ControlId::txtResult, filler);
       PumpUntilIdle();
       const double start = NowMs();
-      for (int line = 0; line < kLines; ++line) form.LogTrace("    Message count: 3", false);
+      for (int line = 0; line < kLines; ++line) trace.LogTrace("    Message count: 3", false);
       PumpUntilIdle();
       // The first run warms up.
       if (run > 0) perLine.push_back((NowMs() - start) / kLines);

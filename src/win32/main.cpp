@@ -13,9 +13,11 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace pelterwyn;
-  // Before anything loads a library: the bare-name mapi32.dll load must never
-  // find one planted in the current folder.
+  // Before anything loads a library or reads a file's version: neither the
+  // bare-name mapi32.dll load nor its version query may find one planted in
+  // the current folder. The version query searches as SearchPath does.
   SetDllDirectoryW(L"");
+  SetSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
   // A test holds the thread for its whole run; its explicit repaints show the
   // progress, which a ghost frame would hide.
   DisableProcessWindowsGhosting();

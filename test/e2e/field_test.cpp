@@ -39,6 +39,18 @@ TEST_F(Field, AVersionDllPlantedBesideTheToolIsNeverCalled) {
   EXPECT_EQ(calls.find("\tPelterwyn.exe\r\n"), std::string::npos) << calls;
 }
 
+TEST_F(Field, AMapi32InTheCurrentFolderIsNeitherLoadedNorVersionQueried) {
+  ASSERT_NO_FATAL_FAILURE(
+      Start({.inCurrentFolder = {testing::FixturePath("planted-mapi32\\mapi32.dll")}}));
+  Fill({.server = "EXCHANGE1", .mailbox = "jsmith", .load = true});
+  const Outcome run = Click(ControlId::cmdLogon);
+  ExpectIdle(run);
+  EXPECT_NE(run.box.find("Calling LoadLibrary\r\n"), std::string::npos) << run.box;
+  EXPECT_EQ(run.box.find("MAPI32=9.9.9.9"), std::string::npos) << run.box;
+  ASSERT_TRUE(app.Close());
+  EXPECT_FALSE(testing::FileExists(app.CurrentFolder() + "\\mapi32.dll.loaded"));
+}
+
 TEST_F(Field, TheLogLiesBesideAToolInAFolderNamedOutsideTheCodePage) {
   ASSERT_NO_FATAL_FAILURE(Start(
       {.folder = [](const std::string&) { return std::wstring(L"Pr\u00FCfung-\u65E5\u672C"); }}));

@@ -175,6 +175,19 @@ bool App::CopyTool(const LaunchOptions& options) {
   return copied;
 }
 
+bool App::FillCurrentFolder(const std::vector<std::string>& files) {
+  current_ = folder_;
+  if (files.empty()) return true;
+  current_ = folder_ + "\\Current";
+  bool copied = CreateDirectoryA(current_.c_str(), nullptr);
+  for (const std::string& file : files) {
+    copied = copied && CopyFileA(file.c_str(),
+                                 (current_ + file.substr(file.find_last_of('\\'))).c_str(), FALSE);
+  }
+  if (!copied) error_ = "cannot fill the current folder " + current_;
+  return copied;
+}
+
 bool App::Start(LaunchOptions options) {
   if (options.exePath.empty()) options.exePath = testing::ExePath();
   if (!options.privateCopy) {
@@ -183,12 +196,13 @@ bool App::Start(LaunchOptions options) {
   } else if (!CopyTool(options)) {
     return false;
   }
+  if (!FillCurrentFolder(options.inCurrentFolder)) return false;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   std::string commandLine = "\"" + exe_ + "\"";
   if (!CreateProcessA(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &startup, &info)) {
+                      current_.c_str(), &startup, &info)) {
     error_ = "cannot start " + exe_ + " (error " + std::to_string(GetLastError()) + ")";
     return false;
   }

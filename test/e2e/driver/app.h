@@ -41,6 +41,9 @@ struct LaunchOptions {
   std::string exeName = "Pelterwyn.exe";  // the private copy's
   bool withTestTxt = true;                // copy Test.txt beside the private copy
   std::vector<std::string> beside{};      // more files copied beside it
+  // Files copied into Current, a folder inside the tool's, which becomes its
+  // current folder; none: the tool's own folder is.
+  std::vector<std::string> inCurrentFolder{};
 };
 
 struct Keys {
@@ -79,6 +82,7 @@ class App {
   // The tool's folder and path; as the "A" functions take them, a name
   // outside the code page in its short form.
   const std::string& Folder() const { return folder_; }
+  const std::string& CurrentFolder() const { return current_; }
   const std::string& Exe() const { return exe_; }
   std::string LogPath() const { return folder_ + "\\Pelterwyn.log"; }
   HWND Window() const { return window_; }
@@ -135,6 +139,7 @@ class App {
 
  private:
   bool CopyTool(const LaunchOptions& options);
+  bool FillCurrentFolder(const std::vector<std::string>& files);
   bool FindWindowOfProcess(DWORD timeoutMs);
   void Stop();
   bool TakeInput();
@@ -145,6 +150,7 @@ class App {
 
   std::string exe_;
   std::string folder_;
+  std::string current_;
   std::unique_ptr<testing::TempFolder> privateFolder_;
   std::string error_;
   UniqueHandle process_;
