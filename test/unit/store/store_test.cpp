@@ -83,7 +83,6 @@ TEST_F(StoreTest, LogonMatchesServerAndMailboxTheWaysExchangeDoes) {
     EXPECT_EQ(r.error, 0) << info;
     ASSERT_TRUE(r.mailbox) << info;
     EXPECT_EQ(r.mailbox->alias, "pelttest");
-    EXPECT_EQ(r.mailbox->server, "EXCHANGE1");
   }
   // A bare address is not a proxy address: the second pass of the tool adds the prefix.
   EXPECT_EQ(s.Logon("EXCHANGE1\npelttest@example.com").error, errors::kLogonFailed);
@@ -112,7 +111,7 @@ TEST_F(StoreTest, LogonLooksOnlyAtTheNamedServer) {
   // Without DisplayName the alias stands in; without Alias the folder name.
   fs::create_directories(root() / "EXCHANGE2" / "bare");
   std::ofstream(root() / "EXCHANGE2" / "bare" / "mailbox.ini") << "[mailbox]\n";
-  const auto bare = LoadMailbox(root() / "EXCHANGE2" / "bare", "EXCHANGE2");
+  const auto bare = LoadMailbox(root() / "EXCHANGE2" / "bare");
   ASSERT_TRUE(bare);
   EXPECT_EQ(bare->alias, "bare");
   EXPECT_EQ(bare->displayName, "bare");
@@ -183,8 +182,6 @@ TEST_F(StoreTest, SummariesReadSubjectAndSenderFromTheHeaders) {
   ASSERT_TRUE(lunch);
   EXPECT_EQ(lunch->subject, "Lunch on Friday?");
   EXPECT_EQ(lunch->senderName, "Pelterwyn Test");
-  EXPECT_EQ(lunch->senderAddress, "pelttest@example.com");
-  EXPECT_EQ(lunch->size, fs::file_size(files[0]));
   const auto encoded = ReadSummary(files[2]);
   EXPECT_EQ(encoded->subject, "Re: R\xC3\xA9sum\xC3\xA9 for the board");
   EXPECT_EQ(encoded->senderName, "Berg, Anna");
@@ -206,7 +203,6 @@ TEST_F(StoreTest, ASummaryReadsTheHeaderSectionOnlyNeverTheBody) {
   ASSERT_TRUE(summary);
   EXPECT_EQ(summary->subject, "Big");
   EXPECT_EQ(summary->senderName, "Anna");
-  EXPECT_EQ(summary->size, fs::file_size(big));
 
   // No empty line: headers to the end, up to the limit. One at the start: none.
   std::ofstream(root() / "endless.eml", std::ios::binary) << "Subject: x\nFrom: y";
