@@ -10,12 +10,14 @@
 #include "store/ini.h"
 #include "store/store.h"
 #include "store/text.h"
+#include "support/ini_edit.h"
 #include "temp_dir.h"
 #include "tests/constants.h"
 
 namespace standin::store {
 namespace {
 namespace fs = std::filesystem;
+using pelterwyn::testing::IniEdit;
 using std::chrono::system_clock;
 
 // A private copy of the demo world.
@@ -99,7 +101,7 @@ TEST_F(StoreTest, LogonMatchesServerAndMailboxTheWaysExchangeDoes) {
 
 TEST_F(StoreTest, LogonLooksOnlyAtTheNamedServer) {
   fs::create_directories(root() / "EXCHANGE2" / "other");
-  IniFile ini;
+  IniEdit ini;
   ini.Set("mailbox", "Alias", "other");
   ini.Set("mailbox", "SMTP", "other@example.org");
   ASSERT_TRUE(ini.Save(root() / "EXCHANGE2" / "other" / "mailbox.ini"));
@@ -144,7 +146,7 @@ TEST_F(StoreTest, ResolvesRecipientsLikeAnAddressBook) {
     EXPECT_EQ(s.Resolve(bad).error, errors::kNotFound) << bad;
   }
 
-  IniFile twin;
+  IniEdit twin;
   twin.Set("mailbox", "Alias", "jsmith2");
   twin.Set("mailbox", "DisplayName", "John Smith");
   fs::create_directories(root() / "EXCHANGE1" / "jsmith2");
