@@ -230,6 +230,13 @@ TEST_F(StoreTest, IniFilesAreReadUpToOneMebibyte) {
   EXPECT_EQ(faults.Problems()[0], "faults.ini cannot be read, or is larger than 1 MiB");
 }
 
+std::string ReadWholeFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
 // Reads a sent file with Python's email package and reports what it saw.
 struct PythonView {
   int exitCode = -1;
@@ -267,7 +274,8 @@ for a in attachments:
   view.exitCode = std::system(command.c_str());
   std::ifstream in(result);
   for (std::string line; std::getline(in, line);) view.lines.push_back(line);
-  if (auto bytes = ReadWholeFile(data)) view.attachment.assign(bytes->begin(), bytes->end());
+  const std::string bytes = ReadWholeFile(data);
+  view.attachment.assign(bytes.begin(), bytes.end());
   return view;
 }
 
