@@ -1,7 +1,6 @@
 #include "com/guard.h"
 #include "objects.h"
 #include "store/errors.h"
-#include "store/text.h"
 
 namespace standin::cdo {
 namespace {
@@ -15,7 +14,6 @@ Folder::Folder(std::shared_ptr<World> world, store::Mailbox mailbox, std::filesy
 
 const std::vector<Member>& Folder::Members() const {
   static const std::vector<Member> members = {
-      {L"Name", kDispName, com::kGet, {}},
       {L"Messages", kDispMessages, com::kGet, {}, VT_EMPTY, true},
       // CDO's Folders collection, indexed by name in one step.
       {L"Folders",
@@ -30,9 +28,6 @@ const std::vector<Member>& Folder::Members() const {
 
 void Folder::Call(const Member& member, bool, const Args& args, Variant& result) {
   switch (member.id) {
-    case kDispName:
-      result = Variant::Text(dir_.filename().wstring());
-      break;
     case kDispMessages:
       result = Give(new Messages(sharedWorld(), mailbox_, dir_));
       break;

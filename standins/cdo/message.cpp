@@ -26,14 +26,14 @@ void Resolve(const World& world, RecipientData& recipient) {
   const store::ResolveResult r = world.Store().Resolve(com::ToUtf8(key));
   if (r.error) com::Fail(r.error);
   recipient.resolved = r.recipient;
-  recipient.name = com::FromUtf8(r.recipient->displayName);
 }
 
-}  // namespace
-
+// A sent message is gone: its objects answer nothing more.
 void RequireUnsent(const MessageData& message) {
   if (message.sent) com::Fail(errors::kInvalidObject);
 }
+
+}  // namespace
 
 Message::Message(std::shared_ptr<World> world, std::shared_ptr<MessageData> data)
     : DispatchObject(std::move(world), "Message"), data_(std::move(data)) {}
@@ -41,8 +41,8 @@ Message::Message(std::shared_ptr<World> world, std::shared_ptr<MessageData> data
 const std::vector<Member>& Message::Members() const {
   static const std::vector<Member> members = {
       {L"Recipients", kDispRecipients, com::kGet, {}, VT_EMPTY, true},
-      {L"Subject", kDispSubject, com::kGet | com::kPut, {}, VT_BSTR},
-      {L"Text", kDispText, com::kGet | com::kPut, {}, VT_BSTR},
+      {L"Subject", kDispSubject, com::kPut, {}, VT_BSTR},
+      {L"Text", kDispText, com::kPut, {}, VT_BSTR},
       {L"Attachments", kDispAttachments, com::kGet, {}, VT_EMPTY, true},
       {L"Send",
        kDispSend,
@@ -54,7 +54,7 @@ const std::vector<Member>& Message::Members() const {
   return members;
 }
 
-void Message::Call(const Member& member, bool put, const Args& args, Variant& result) {
+void Message::Call(const Member& member, bool, const Args& args, Variant& result) {
   RequireUnsent(*data_);
   switch (member.id) {
     case kDispRecipients:
@@ -64,18 +64,10 @@ void Message::Call(const Member& member, bool put, const Args& args, Variant& re
       result = Give(new Attachments(sharedWorld(), data_));
       break;
     case kDispSubject:
-      if (put) {
-        data_->subject = args.Text(0);
-      } else {
-        result = Variant::Text(data_->subject);
-      }
+      data_->subject = args.Text(0);
       break;
     case kDispText:
-      if (put) {
-        data_->text = args.Text(0);
-      } else {
-        result = Variant::Text(data_->text);
-      }
+      data_->text = args.Text(0);
       break;
     case kDispSend:
       Send(args.Bool(0, true));
@@ -92,9 +84,7 @@ void Message::Send(bool saveCopy) {
     if (!recipient->resolved) Resolve(world(), *recipient);
     out.recipients.push_back(*recipient->resolved);
   }
-  for (const auto& attachment : data_->attachments) {
-    out.attachments.push_back({com::ToUtf8(attachment->name), attachment->data});
-  }
+  out.attachments = data_->attachments;
   const store::SendResult r = world().Store().Send(out, saveCopy, std::chrono::system_clock::now());
   if (r.error) com::Fail(r.error);
   data_->sent = true;
@@ -105,7 +95,6 @@ Recipients::Recipients(std::shared_ptr<World> world, std::shared_ptr<MessageData
 
 const std::vector<Member>& Recipients::Members() const {
   static const std::vector<Member> members = {
-      {L"Count", kDispCount, com::kGet, {}},
       {L"Add",
        kDispAdd,
        com::kMethod,
@@ -122,14 +111,10 @@ const std::vector<Member>& Recipients::Members() const {
 void Recipients::Call(const Member& member, bool, const Args& args, Variant& result) {
   RequireUnsent(*data_);
   switch (member.id) {
-    case kDispCount:
-      result = Variant::Int32(static_cast<LONG>(data_->recipients.size()));
-      break;
     case kDispAdd: {
       auto recipient = std::make_shared<RecipientData>();
       recipient->name = args.Text(0);
       recipient->address = args.Text(1);
-      recipient->type = args.Long(2, 1);
       data_->recipients.push_back(recipient);
       result = Give(new Recipient(sharedWorld(), data_, std::move(recipient)));
       break;
@@ -145,39 +130,18 @@ Recipient::Recipient(std::shared_ptr<World> world, std::shared_ptr<MessageData> 
 
 const std::vector<Member>& Recipient::Members() const {
   static const std::vector<Member> members = {
-      {L"Address", kDispAddress, com::kGet | com::kPut, {}, VT_BSTR},
+      {L"Address", kDispAddress, com::kPut, {}, VT_BSTR},
       {L"Resolve", kDispResolve, com::kMethod, {{L"ShowDialog", VT_BOOL, true}}},
-      {L"Name", kDispName, com::kGet | com::kPut, {}, VT_BSTR},
-      {L"Type", kDispType, com::kGet | com::kPut, {}, VT_I4},
   };
   return members;
 }
 
-void Recipient::Call(const Member& member, bool put, const Args& args, Variant& result) {
+void Recipient::Call(const Member& member, bool, const Args& args, Variant&) {
   RequireUnsent(*message_);
   switch (member.id) {
     case kDispAddress:
-      if (put) {
-        data_->address = args.Text(0);
-        data_->resolved.reset();
-      } else {
-        result = Variant::Text(data_->address);
-      }
-      break;
-    case kDispName:
-      if (put) {
-        data_->name = args.Text(0);
-        data_->resolved.reset();
-      } else {
-        result = Variant::Text(data_->name);
-      }
-      break;
-    case kDispType:
-      if (put) {
-        data_->type = args.Long(0);
-      } else {
-        result = Variant::Int32(data_->type);
-      }
+      data_->address = args.Text(0);
+      data_->resolved.reset();
       break;
     case kDispResolve:
       Resolve(world(), *data_);
@@ -190,7 +154,6 @@ Attachments::Attachments(std::shared_ptr<World> world, std::shared_ptr<MessageDa
 
 const std::vector<Member>& Attachments::Members() const {
   static const std::vector<Member> members = {
-      {L"Count", kDispCount, com::kGet, {}},
       {L"Add",
        kDispAdd,
        com::kMethod,
@@ -204,67 +167,19 @@ const std::vector<Member>& Attachments::Members() const {
   return members;
 }
 
-void Attachments::Call(const Member& member, bool, const Args& args, Variant& result) {
+void Attachments::Call(const Member&, bool, const Args& args, Variant&) {
   RequireUnsent(*data_);
-  switch (member.id) {
-    case kDispCount:
-      result = Variant::Int32(static_cast<LONG>(data_->attachments.size()));
-      break;
-    case kDispAdd: {
-      auto attachment = std::make_shared<AttachmentData>();
-      attachment->position = args.Long(1, 0);
-      attachment->type = args.Long(2, kCdoFileData);
-      attachment->source = args.Text(3);
-      if (attachment->type != kCdoFileData) com::Fail(errors::kNoSupport);
-      if (!attachment->source.empty()) {
-        // The file's data is taken now, as CDO reads it when the attachment is added.
-        std::ifstream in(std::filesystem::path(attachment->source), std::ios::binary);
-        if (!in) com::Fail(errors::kNotFound);
-        attachment->data.assign(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
-      }
-      attachment->name = args.Has(0)
-                             ? args.Text(0)
-                             : std::filesystem::path(attachment->source).filename().wstring();
-      data_->attachments.push_back(attachment);
-      result = Give(new Attachment(sharedWorld(), data_, std::move(attachment)));
-      break;
-    }
+  if (args.Long(2, kCdoFileData) != kCdoFileData) com::Fail(errors::kNoSupport);
+  const std::filesystem::path source(args.Text(3));
+  mime::Attachment attachment;
+  if (!source.empty()) {
+    // The file's data is taken now, as CDO reads it when the attachment is added.
+    std::ifstream in(source, std::ios::binary);
+    if (!in) com::Fail(errors::kNotFound);
+    attachment.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-}
-
-Attachment::Attachment(std::shared_ptr<World> world, std::shared_ptr<MessageData> message,
-                       std::shared_ptr<AttachmentData> data)
-    : DispatchObject(std::move(world), "Attachment"),
-      message_(std::move(message)),
-      data_(std::move(data)) {}
-
-const std::vector<Member>& Attachment::Members() const {
-  static const std::vector<Member> members = {
-      {L"Name", kDispName, com::kGet, {}},
-      {L"Position", kDispPosition, com::kGet, {}},
-      {L"Type", kDispType, com::kGet, {}},
-      {L"Source", kDispSource, com::kGet, {}},
-  };
-  return members;
-}
-
-void Attachment::Call(const Member& member, bool, const Args&, Variant& result) {
-  RequireUnsent(*message_);
-  switch (member.id) {
-    case kDispName:
-      result = Variant::Text(data_->name);
-      break;
-    case kDispPosition:
-      result = Variant::Int32(data_->position);
-      break;
-    case kDispType:
-      result = Variant::Int32(data_->type);
-      break;
-    case kDispSource:
-      result = Variant::Text(data_->source);
-      break;
-  }
+  attachment.name = com::ToUtf8(args.Has(0) ? args.Text(0) : source.filename().wstring());
+  data_->attachments.push_back(std::move(attachment));
 }
 
 }  // namespace standin::cdo

@@ -10,7 +10,7 @@
 #include "store/store.h"
 
 // The CDO 1.x objects the tool drives: Session, Folder, Messages, Message,
-// Recipients, Recipient, Attachments, Attachment. Each is a thin view over
+// Recipients, Recipient, Attachments. Each is a thin view over
 // shared data, so that every get hands out a new object, as CDO does, and no
 // object keeps another alive.
 namespace standin::cdo {
@@ -32,25 +32,12 @@ enum : DISPID {
   kDispCount = 0x6010,
   kDispAdd = 0x6011,
   kDispFolders = 0x6012,
-  kDispName = 0x6020,
-  kDispType = 0x6021,
-  kDispPosition = 0x6022,
-  kDispSource = 0x6023,
 };
 
 struct RecipientData {
   std::wstring name;
   std::wstring address;
-  std::int32_t type = 1;  // CdoTo
   std::optional<store::Recipient> resolved;
-};
-
-struct AttachmentData {
-  std::wstring name;
-  std::int32_t position = 0;
-  std::int32_t type = 1;  // CdoFileData
-  std::wstring source;
-  std::vector<unsigned char> data;
 };
 
 struct MessageData {
@@ -58,7 +45,7 @@ struct MessageData {
   std::wstring subject;
   std::wstring text;
   std::vector<std::shared_ptr<RecipientData>> recipients;
-  std::vector<std::shared_ptr<AttachmentData>> attachments;
+  std::vector<mime::Attachment> attachments;  // read when added
   bool sent = false;
 };
 
@@ -72,15 +59,11 @@ class Session final : public DispatchObject {
   void Call(const Member& member, bool put, const Args& args, Variant& result) override;
 
  private:
-  struct LogonState {
-    store::Mailbox mailbox;
-    std::wstring profileName;
-  };
   void Logon(const Args& args);
-  const LogonState& RequireLogon() const;
+  const store::Mailbox& RequireLogon() const;
   Variant NewFolder(store::DefaultFolder folder) const;
 
-  std::optional<LogonState> logon_;
+  std::optional<store::Mailbox> logon_;  // the mailbox logged on to
 };
 
 class Folder final : public DispatchObject {
@@ -160,22 +143,5 @@ class Attachments final : public DispatchObject {
  private:
   std::shared_ptr<MessageData> data_;
 };
-
-class Attachment final : public DispatchObject {
- public:
-  Attachment(std::shared_ptr<World> world, std::shared_ptr<MessageData> message,
-             std::shared_ptr<AttachmentData> data);
-
- protected:
-  const std::vector<Member>& Members() const override;
-  void Call(const Member& member, bool put, const Args& args, Variant& result) override;
-
- private:
-  std::shared_ptr<MessageData> message_;
-  std::shared_ptr<AttachmentData> data_;
-};
-
-// A sent message is gone: its objects answer nothing more.
-void RequireUnsent(const MessageData& message);
 
 }  // namespace standin::cdo

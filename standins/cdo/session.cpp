@@ -1,4 +1,3 @@
-#include "com/module.h"
 #include "objects.h"
 #include "store/errors.h"
 
@@ -26,8 +25,7 @@ Session::Session(std::shared_ptr<World> world) : DispatchObject(std::move(world)
     const auto slash = start->find('\\');
     const auto r =
         this->world().Store().Logon(start->substr(0, slash) + "\n" + start->substr(slash + 1));
-    if (r.mailbox)
-      logon_ = LogonState{*r.mailbox, L"MAPI Profile for " + com::FromUtf8(r.mailbox->alias)};
+    logon_ = r.mailbox;
   }
 }
 
@@ -71,7 +69,7 @@ void Session::Call(const Member& member, bool, const Args& args, Variant& result
       break;
     case kDispSessionName:
       if (logon_) {
-        result = Variant::Text(logon_->profileName);
+        result = Variant::Text(L"MAPI Profile for " + com::FromUtf8(logon_->alias));
       } else if (const auto& name = world().Faults().session.nameBeforeLogon) {
         result = Variant::Text(com::FromUtf8(*name));
       } else {
@@ -114,18 +112,17 @@ void Session::Logon(const Args& args) {
                       store::DefaultFolder::SentItems}) {
     store::DefaultFolderPath(*r.mailbox, folder);
   }
-  logon_ = LogonState{*r.mailbox, L"MAPI Profile for " + com::FromUtf8(r.mailbox->alias)};
+  logon_ = r.mailbox;
 }
 
-const Session::LogonState& Session::RequireLogon() const {
+const store::Mailbox& Session::RequireLogon() const {
   if (!logon_) com::Fail(errors::kNotInitialized);
   return *logon_;
 }
 
 Variant Session::NewFolder(store::DefaultFolder folder) const {
-  const LogonState& logon = RequireLogon();
-  return Give(
-      new Folder(sharedWorld(), logon.mailbox, store::DefaultFolderPath(logon.mailbox, folder)));
+  const store::Mailbox& mailbox = RequireLogon();
+  return Give(new Folder(sharedWorld(), mailbox, store::DefaultFolderPath(mailbox, folder)));
 }
 
 }  // namespace standin::cdo

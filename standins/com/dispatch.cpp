@@ -14,7 +14,7 @@
 namespace standin::com {
 namespace {
 
-using journal::Field;
+using journal::Event;
 
 // What a deferred fill-in hands out: the error last raised with one. Not
 // thread_local: a DLL that COM unloads must leave no per-thread destructors.
@@ -45,7 +45,13 @@ bool SameName(const wchar_t* a, const wchar_t* b) {
   return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
-std::string Pid() { return std::to_string(GetCurrentProcessId()); }
+Event EventOf(Event::Kind kind, const std::string& obj) {
+  Event e;
+  e.kind = kind;
+  e.pid = GetCurrentProcessId();
+  e.object = obj;
+  return e;
+}
 
 std::string FlagsText(WORD flags) {
   std::string text;
@@ -133,39 +139,26 @@ bool IsPut(WORD flags) { return (flags & (kPut | kPutRef)) != 0; }
 
 // The call as received, for the journal: the positional arguments in
 // parameter order, then the named ones.
-std::vector<Field> ReceivedCallFields(const std::string& obj, const Member* member, DISPID id,
-                                      bool byName, WORD flags, const DISPPARAMS* params) {
+Event ReceivedCall(const std::string& obj, const Member* member, DISPID id, bool byName, WORD flags,
+                   const DISPPARAMS* params) {
   const UINT argc = params ? params->cArgs : 0;
   const UINT namedc = params ? params->cNamedArgs : 0;
-  std::vector<Field> fields = {{"pid", Pid()},
-                               {"obj", obj},
-                               {"member", member ? ToUtf8(member->name) : "?"},
-                               {"dispid", std::to_string(id)},
-                               {"by", byName ? "name" : "dispid"},
-                               {"flags", FlagsText(flags)},
-                               {"argc", std::to_string(argc)}};
-  std::string named;
+  Event e = EventOf(Event::Kind::Call, obj);
+  e.member = member ? ToUtf8(member->name) : "?";
+  e.dispid = id;
+  e.byName = byName;
+  e.flags = FlagsText(flags);
+  e.argc = argc;
   for (UINT k = 0; params && params->rgdispidNamedArgs && k < namedc && k < argc; ++k) {
-    if (k) named += ",";
-    named += std::to_string(params->rgdispidNamedArgs[k]);
+    e.named.push_back(params->rgdispidNamedArgs[k]);
   }
-  fields.emplace_back("named", named);
   if (params && params->rgvarg && namedc <= argc) {
-    std::size_t n = 0;
     for (UINT p = 0; p < argc - namedc; ++p) {
-      fields.emplace_back("arg" + std::to_string(n++), VariantText(params->rgvarg[argc - 1 - p]));
+      e.args.push_back(JournalValue(params->rgvarg[argc - 1 - p]));
     }
-    for (UINT k = 0; k < namedc; ++k) {
-      fields.emplace_back("arg" + std::to_string(n++), VariantText(params->rgvarg[k]));
-    }
+    for (UINT k = 0; k < namedc; ++k) e.args.push_back(JournalValue(params->rgvarg[k]));
   }
-  return fields;
-}
-
-void AddErrorFields(std::vector<Field>& fields, long number, std::string description) {
-  fields.emplace_back("result", "error");
-  fields.emplace_back("error", std::to_string(number));
-  fields.emplace_back("desc", std::move(description));
+  return e;
 }
 
 // A call's arguments in parameter order, dereferenced and coerced; or why the
@@ -282,13 +275,13 @@ IDispatch* Args::Object(std::size_t i) const {
 DispatchObject::DispatchObject(std::shared_ptr<World> world, std::string type)
     : world_(std::move(world)), type_(std::move(type)), id_(module::NextObjectId(type_)) {
   module::AddObject();
-  world_->Journal(journal::Line("created", {{"pid", Pid()}, {"obj", id_}}));
+  world_->Journal(journal::Line(EventOf(Event::Kind::Created, id_)));
 }
 
 DispatchObject::~DispatchObject() {
   // Runs inside Release: a journal that cannot be written loses the line.
   Guarded([&] {
-    world_->Journal(journal::Line("released", {{"pid", Pid()}, {"obj", id_}}));
+    world_->Journal(journal::Line(EventOf(Event::Kind::Released, id_)));
     return S_OK;
   });
   module::RemoveObject();
@@ -347,7 +340,7 @@ HRESULT DispatchObject::ResolveNames(REFIID iid, LPOLESTR* names, UINT count, DI
     if (names[0] && SameName(m.name, names[0])) member = &m;
   }
   HRESULT hr = S_OK;
-  std::string unknown;
+  Event lookup = EventOf(Event::Kind::Call, id_);
   if (member) {
     ids[0] = member->id;
     for (UINT i = 1; i < count; ++i) {
@@ -356,8 +349,8 @@ HRESULT DispatchObject::ResolveNames(REFIID iid, LPOLESTR* names, UINT count, DI
       }
       if (ids[i] == DISPID_UNKNOWN) {
         hr = DISP_E_UNKNOWNNAME;
-        if (!unknown.empty()) unknown += ",";
-        unknown += names[i] ? ToUtf8(names[i]) : "";
+        if (!lookup.names.empty()) lookup.names += ",";
+        lookup.names += names[i] ? ToUtf8(names[i]) : "";
       }
     }
   } else {
@@ -368,15 +361,12 @@ HRESULT DispatchObject::ResolveNames(REFIID iid, LPOLESTR* names, UINT count, DI
     return S_OK;
   }
   // A failed lookup is a call that never happened: journal it, loudly.
-  std::vector<Field> fields = {{"pid", Pid()},
-                               {"obj", id_},
-                               {"member", names[0] ? ToUtf8(names[0]) : ""},
-                               {"dispid", std::to_string(member ? member->id : DISPID_UNKNOWN)},
-                               {"by", "name"},
-                               {"flags", "lookup"}};
-  if (!unknown.empty()) fields.emplace_back("names", unknown);
-  AddErrorFields(fields, hr, "");
-  world_->Journal(journal::Line("call", fields));
+  lookup.member = names[0] ? ToUtf8(names[0]) : "";
+  lookup.dispid = member ? member->id : DISPID_UNKNOWN;
+  lookup.byName = true;
+  lookup.flags = "lookup";
+  lookup.error = hr;
+  world_->Journal(journal::Line(lookup));
   return hr;
 }
 
@@ -427,18 +417,17 @@ HRESULT DispatchObject::InvokeMember(DISPID id, REFIID iid, WORD flags, DISPPARA
                                      VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
   ComPtr<IDispatch> keepAlive = ComPtr<IDispatch>::Share(this);  // a member may drop the last ref
   const Member* member = Find(id);
-  std::vector<Field> fields =
-      ReceivedCallFields(id_, member, id, TakeResolvedByName(id), flags, params);
+  Event call = ReceivedCall(id_, member, id, TakeResolvedByName(id), flags, params);
 
-  const Collected call = CollectArgs(member, iid, flags, params);
-  if (call.badArg && argErr) *argErr = *call.badArg;
-  if (FAILED(call.hr)) {
-    AddErrorFields(fields, call.hr, "");
-    world_->Journal(journal::Line("call", fields));
-    return call.hr;
+  const Collected collected = CollectArgs(member, iid, flags, params);
+  if (collected.badArg && argErr) *argErr = *collected.badArg;
+  if (FAILED(collected.hr)) {
+    call.error = collected.hr;
+    world_->Journal(journal::Line(call));
+    return collected.hr;
   }
 
-  Outcome outcome = RunMember(*member, IsPut(flags), call.args);
+  Outcome outcome = RunMember(*member, IsPut(flags), collected.args);
   HRESULT hr = S_OK;
   if (outcome.error) {
     const std::wstring description = DescriptionOf(*world_, *outcome.error);
@@ -446,14 +435,15 @@ HRESULT DispatchObject::InvokeMember(DISPID id, REFIID iid, WORD flags, DISPPARA
       RaiseInto(excepInfo, world_->ErrorSource(), description, outcome.error->number,
                 outcome.deferred);
     }
-    AddErrorFields(fields, outcome.error->number, ToUtf8(description));
+    call.error = outcome.error->number;
+    call.description = ToUtf8(description);
     hr = DISP_E_EXCEPTION;
   } else {
-    fields.emplace_back("result", "ok");
-    fields.emplace_back("ret", VariantText(*outcome.value.Get()));
+    call.ok = true;
+    call.result = JournalValue(*outcome.value.Get());
     if (result) outcome.value.MoveTo(result);
   }
-  world_->Journal(journal::Line("call", fields));
+  world_->Journal(journal::Line(call));
   return hr;
 }
 

@@ -100,8 +100,6 @@ class DispatchObject : public IDispatch, public IStandinObject {
   HRESULT STDMETHODCALLTYPE GetJournalId(BSTR* id) override;
   HRESULT STDMETHODCALLTYPE GetFolderPath(BSTR* path) override;
 
-  const std::string& JournalId() const { return id_; }
-
  protected:
   virtual const std::vector<Member>& Members() const = 0;
   // put: the put or putref form, with the value in args.At(0).

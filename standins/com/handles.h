@@ -10,7 +10,7 @@
 
 // The owning wrappers of the stand-ins: one per resource kind. Nothing else
 // in the stand-ins calls Release, SysFreeString, VariantClear,
-// SafeArrayDestroy, RegCloseKey or CloseHandle. Their members are named as the
+// SafeArrayDestroy or CloseHandle. Their members are named as the
 // tool's own wrappers name theirs (src/win32/com.h), though no code is shared.
 namespace standin::com {
 
@@ -186,25 +186,6 @@ class SafeArray {
 
  private:
   SAFEARRAY* a_ = nullptr;
-};
-
-class RegKey {
- public:
-  RegKey() = default;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  RegKey(RegKey&& o) noexcept : k_(std::exchange(o.k_, nullptr)) {}
-  ~RegKey() {
-    if (k_) RegCloseKey(k_);
-  }
-  HKEY Get() const { return k_; }
-  HKEY* Put() {
-    if (k_) RegCloseKey(std::exchange(k_, nullptr));
-    return &k_;
-  }
-
- private:
-  HKEY k_ = nullptr;
 };
 
 class FileHandle {

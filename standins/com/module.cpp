@@ -8,7 +8,6 @@ namespace standin::com::module {
 namespace {
 
 std::atomic<long> objects{0};
-std::atomic<long> locks{0};
 
 HMODULE ThisModule() {
   HMODULE module = nullptr;
@@ -18,26 +17,17 @@ HMODULE ThisModule() {
   return module;
 }
 
+std::wstring FilePath() {
+  std::wstring path(32768, L'\0');  // the longest path there is
+  path.resize(GetModuleFileNameW(ThisModule(), path.data(), static_cast<DWORD>(path.size())));
+  return path;
+}
+
 }  // namespace
 
 void AddObject() { ++objects; }
 void RemoveObject() { --objects; }
-void Lock() { ++locks; }
-void Unlock() { --locks; }
-bool CanUnload() { return objects == 0 && locks == 0; }
-
-std::wstring FilePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(ThisModule(), path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return L"";
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
+bool CanUnload() { return objects == 0; }
 
 std::filesystem::path Directory() { return std::filesystem::path(FilePath()).parent_path(); }
 

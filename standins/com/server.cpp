@@ -1,7 +1,5 @@
 #include "com/server.h"
 
-#include <olectl.h>
-
 #include <atomic>
 
 #include "com/guard.h"
@@ -45,11 +43,7 @@ class ClassFactory final : public IClassFactory {
     });
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) {
-      module::Lock();
-    } else {
-      module::Unlock();
-    }
+    lock ? module::AddObject() : module::RemoveObject();
     return S_OK;
   }
 
@@ -58,64 +52,14 @@ class ClassFactory final : public IClassFactory {
   std::atomic<ULONG> refs_{1};
 };
 
-std::wstring GuidText(const CLSID& clsid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(clsid, text, 40);
-  return text;
-}
-
-bool SetValue(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-  RegKey key;
-  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(),
-                      nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  return RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
 }  // namespace
 
-HRESULT GetClassObject(const ClassInfo* classes, std::size_t count, REFCLSID clsid, REFIID iid,
-                       void** out) {
+HRESULT GetClassObject(const ClassInfo& info, REFCLSID clsid, REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (!IsEqualCLSID(clsid, classes[i].clsid)) continue;
-    auto factory = ComPtr<IClassFactory>::Attach(new ClassFactory(classes[i].create));
-    return factory->QueryInterface(iid, out);
-  }
-  return CLASS_E_CLASSNOTAVAILABLE;
-}
-
-HRESULT CanUnloadNow() { return module::CanUnload() ? S_OK : S_FALSE; }
-
-HRESULT RegisterClasses(const ClassInfo* classes, std::size_t count) {
-  const std::wstring path = module::FilePath();
-  const std::wstring base = L"Software\\Classes\\";
-  for (std::size_t i = 0; i < count; ++i) {
-    const ClassInfo& c = classes[i];
-    const std::wstring clsid = GuidText(c.clsid);
-    const std::wstring classKey = base + L"CLSID\\" + clsid;
-    const bool ok = SetValue(HKEY_LOCAL_MACHINE, base + c.progId, nullptr, c.description) &&
-                    SetValue(HKEY_LOCAL_MACHINE, base + c.progId + L"\\CLSID", nullptr, clsid) &&
-                    SetValue(HKEY_LOCAL_MACHINE, classKey, nullptr, c.description) &&
-                    SetValue(HKEY_LOCAL_MACHINE, classKey + L"\\ProgID", nullptr, c.progId) &&
-                    SetValue(HKEY_LOCAL_MACHINE, classKey + L"\\InprocServer32", nullptr, path) &&
-                    SetValue(HKEY_LOCAL_MACHINE, classKey + L"\\InprocServer32", L"ThreadingModel",
-                             L"Apartment");
-    if (!ok) return SELFREG_E_CLASS;
-  }
-  return S_OK;
-}
-
-HRESULT UnregisterClasses(const ClassInfo* classes, std::size_t count) {
-  const std::wstring base = L"Software\\Classes\\";
-  for (std::size_t i = 0; i < count; ++i) {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (base + classes[i].progId).c_str());
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (base + L"CLSID\\" + GuidText(classes[i].clsid)).c_str());
-  }
-  return S_OK;
+  if (!IsEqualCLSID(clsid, info.clsid)) return CLASS_E_CLASSNOTAVAILABLE;
+  auto factory = ComPtr<IClassFactory>::Attach(new ClassFactory(info.create));
+  return factory->QueryInterface(iid, out);
 }
 
 }  // namespace standin::com

@@ -1,40 +1,23 @@
 #include "store/errors.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace standin::errors {
 
 std::string Name(std::int32_t number) {
-  switch (static_cast<std::uint32_t>(number)) {
-    case 0x80004005u:
-      return "MAPI_E_CALL_FAILED";
-    case 0x80040102u:
-      return "MAPI_E_NO_SUPPORT";
-    case 0x80040108u:
-      return "MAPI_E_INVALID_OBJECT";
-    case 0x8004010Fu:
-      return "MAPI_E_NOT_FOUND";
-    case 0x80040111u:
-      return "MAPI_E_LOGON_FAILED";
-    case 0x80040113u:
-      return "MAPI_E_USER_CANCEL";
-    case 0x80040115u:
-      return "MAPI_E_NETWORK_ERROR";
-    case 0x80040116u:
-      return "MAPI_E_DISK_ERROR";
-    case 0x80040605u:
-      return "MAPI_E_NOT_INITIALIZED";
-    case 0x80040700u:
-      return "MAPI_E_AMBIGUOUS_RECIP";
-    case 0x80070005u:
-      return "E_ACCESSDENIED";
-    case 0x8007000Eu:
-      return "MAPI_E_NOT_ENOUGH_MEMORY";
-    case 0x80070057u:
-      return "MAPI_E_INVALID_PARAMETER";
-    default:
-      return "";
+  static constexpr std::pair<std::uint32_t, const char*> kNames[] = {
+      {0x80004005u, "MAPI_E_CALL_FAILED"},      {0x80040102u, "MAPI_E_NO_SUPPORT"},
+      {0x80040108u, "MAPI_E_INVALID_OBJECT"},   {0x8004010Fu, "MAPI_E_NOT_FOUND"},
+      {0x80040111u, "MAPI_E_LOGON_FAILED"},     {0x80040113u, "MAPI_E_USER_CANCEL"},
+      {0x80040115u, "MAPI_E_NETWORK_ERROR"},    {0x80040116u, "MAPI_E_DISK_ERROR"},
+      {0x80040605u, "MAPI_E_NOT_INITIALIZED"},  {0x80040700u, "MAPI_E_AMBIGUOUS_RECIP"},
+      {0x80070005u, "E_ACCESSDENIED"},          {0x8007000Eu, "MAPI_E_NOT_ENOUGH_MEMORY"},
+      {0x80070057u, "MAPI_E_INVALID_PARAMETER"}};
+  for (const auto& [value, name] : kNames) {
+    if (value == static_cast<std::uint32_t>(number)) return name;
   }
+  return "";
 }
 
 std::string Tag(std::int32_t number) {

@@ -1,5 +1,6 @@
 #include "store/faults.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "store/text.h"
@@ -10,12 +11,9 @@ namespace {
 std::string Where(int line) { return "faults.ini line " + std::to_string(line) + ": "; }
 
 bool IsIdentifier(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s) {
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'))
-      return false;
-  }
-  return true;
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  });
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #include "store/text.h"
 
@@ -71,15 +70,6 @@ std::optional<fs::path> WriteNewFile(const fs::path& folder, std::string_view st
     return target;
   }
   return std::nullopt;
-}
-
-std::optional<std::string> ReadWholeFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return content.str();
 }
 
 std::optional<std::string> ReadFileUpTo(const fs::path& file, std::size_t limit) {

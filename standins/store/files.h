@@ -18,8 +18,6 @@ std::optional<std::filesystem::path> WriteNewFile(const std::filesystem::path& f
                                                   std::string_view stem, std::string_view extension,
                                                   std::string_view content);
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
-
 // The whole file, when it holds no more than limit bytes; nullopt when it is
 // larger or cannot be read.
 std::optional<std::string> ReadFileUpTo(const std::filesystem::path& file, std::size_t limit);

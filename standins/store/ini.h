@@ -9,10 +9,10 @@
 
 namespace standin::store {
 
-// An ini file that a person edits by hand: "[section]" headers, "key = value"
-// lines, whole-line comments starting with ";" or "#". Section and key names
-// compare without regard to case; the last of duplicate keys wins. Edits keep
-// every other line (comments included) as it was.
+// An ini file that a person edits by hand, as the stand-ins read it:
+// "[section]" headers, "key = value" lines, whole-line comments starting with
+// ";" or "#". Section and key names compare without regard to case; the last
+// of duplicate keys wins.
 class IniFile {
  public:
   struct Entry {
@@ -32,20 +32,14 @@ class IniFile {
   // Entries of every section of that name, in file order.
   std::vector<Entry> Entries(std::string_view section) const;
   // Section names with the line of their header, in file order.
-  std::vector<Entry> Sections() const;
+  const std::vector<Entry>& Sections() const { return sections_; }
   // Lines that are neither blank, comment, section header nor "key = value".
-  std::vector<int> MalformedLines() const;
-
-  void Set(std::string_view section, std::string_view key, std::string_view value);
-  void Remove(std::string_view section, std::string_view key);
-
-  std::string Text() const;
-  // Written atomically (a temporary file renamed over the target).
-  bool Save(const std::filesystem::path& file) const;
+  const std::vector<int>& MalformedLines() const { return malformed_; }
 
  private:
-  std::vector<std::string> lines_;
-  bool byteOrderMark_ = false;  // written back as it was read
+  std::vector<Entry> sections_;
+  std::vector<std::pair<std::string, Entry>> entries_;  // with their section's name
+  std::vector<int> malformed_;
 };
 
 }  // namespace standin::store

@@ -59,69 +59,17 @@ std::string EncodedWords(std::string_view utf8) {
   return out;
 }
 
-std::string Latin1ToUtf8(std::string_view s) {
-  std::string out;
-  for (char ch : s) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Decodes one "=?charset?enc?text?=" word; nullopt when it is not one we read.
+// Decodes one word of the form EncodedWords writes, "=?utf-8?B?...?=";
+// nullopt for anything else.
 std::optional<std::string> DecodeWord(std::string_view word) {
-  if (word.size() < 8 || word.substr(0, 2) != "=?" || word.substr(word.size() - 2) != "?=") {
+  constexpr std::string_view kStart = "=?utf-8?b?";
+  if (!text::StartsWithNoCase(word, kStart) || word.size() < kStart.size() + 2 ||
+      !word.ends_with("?=")) {
     return std::nullopt;
   }
-  const std::string_view inner = word.substr(2, word.size() - 4);
-  const auto q1 = inner.find('?');
-  if (q1 == std::string_view::npos) return std::nullopt;
-  const auto q2 = inner.find('?', q1 + 1);
-  if (q2 == std::string_view::npos || q2 != q1 + 2) return std::nullopt;
-  std::string_view charset = inner.substr(0, q1);
-  if (const auto star = charset.find('*'); star != std::string_view::npos) {
-    charset = charset.substr(0, star);  // RFC 2231 language suffix
-  }
-  const char encoding = text::Lower(inner[q1 + 1]);
-  const std::string_view payload = inner.substr(q2 + 1);
-  std::string raw;
-  if (encoding == 'b') {
-    auto bytes = Base64Decode(payload);
-    if (!bytes) return std::nullopt;
-    raw.assign(bytes->begin(), bytes->end());
-  } else if (encoding == 'q') {
-    for (std::size_t i = 0; i < payload.size(); ++i) {
-      if (payload[i] == '_') {
-        raw += ' ';
-      } else if (payload[i] == '=' && i + 2 < payload.size() && HexValue(payload[i + 1]) >= 0 &&
-                 HexValue(payload[i + 2]) >= 0) {
-        raw += static_cast<char>(HexValue(payload[i + 1]) * 16 + HexValue(payload[i + 2]));
-        i += 2;
-      } else {
-        raw += payload[i];
-      }
-    }
-  } else {
-    return std::nullopt;
-  }
-  if (text::EqualsNoCase(charset, "utf-8") || text::EqualsNoCase(charset, "us-ascii")) return raw;
-  if (text::EqualsNoCase(charset, "iso-8859-1") || text::EqualsNoCase(charset, "windows-1252") ||
-      text::EqualsNoCase(charset, "latin1")) {
-    return Latin1ToUtf8(raw);
-  }
-  return std::nullopt;
+  auto bytes = Base64Decode(word.substr(kStart.size(), word.size() - kStart.size() - 2));
+  if (!bytes) return std::nullopt;
+  return std::string(bytes->begin(), bytes->end());
 }
 
 std::string QuotedString(std::string_view s) {
@@ -338,15 +286,6 @@ Address ParseAddress(std::string_view fieldValue) {
     const auto gt = v.find('>', lt);
     result.address = std::string(text::Trim(v.substr(lt + 1, gt == v.npos ? v.npos : gt - lt - 1)));
     result.name = DecodeHeaderText(Unquote(v.substr(0, lt)));
-    return result;
-  }
-  const auto paren = v.find('(');
-  if (paren != std::string_view::npos) {
-    const auto close = v.rfind(')');
-    result.address = std::string(text::Trim(v.substr(0, paren)));
-    if (close != std::string_view::npos && close > paren) {
-      result.name = DecodeHeaderText(text::Trim(v.substr(paren + 1, close - paren - 1)));
-    }
     return result;
   }
   result.address = std::string(v);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,8 +21,8 @@ std::optional<Bytes> Base64Decode(std::string_view text);
 // Header text as it goes on the wire: plain when it is printable ASCII,
 // else RFC 2047 encoded words (UTF-8, base64), folded.
 std::string EncodeHeaderText(std::string_view utf8);
-// The reverse: decodes encoded words (B and Q; UTF-8, US-ASCII, ISO-8859-1,
-// Windows-1252); anything else is left as it stands.
+// The reverse: decodes the encoded words EncodeHeaderText writes (UTF-8,
+// base64); anything else is left as it stands.
 std::string DecodeHeaderText(std::string_view value);
 
 // "Display Name <address>", quoted or encoded as needed; the bare address
@@ -34,7 +33,8 @@ struct Address {
   std::string name;  // decoded; empty when the field gives none
   std::string address;
 };
-// The first address of an address field.
+// The first address of an address field written as FormatAddress writes
+// one: "Display Name <address>" or the bare address.
 Address ParseAddress(std::string_view fieldValue);
 
 // "Tue, 08 Dec 2026 18:11:32 +0000".

@@ -76,6 +76,28 @@ Recipient RecipientOf(const Mailbox& mailbox) {
   return {mailbox.displayName.empty() ? mailbox.alias : mailbox.displayName, mailbox.smtp, mailbox};
 }
 
+// How the mailbox part of the profile information picks a mailbox. A bare
+// SMTP address does not match: mailboxes carry their address as "SMTP:".
+bool MailboxMatches(const Mailbox& mailbox, std::string_view text) {
+  if (text.empty()) return false;
+  if (!mailbox.alias.empty() && text::EqualsNoCase(text, mailbox.alias)) return true;
+  if (!mailbox.legacyDn.empty() && text::EqualsNoCase(text, mailbox.legacyDn)) return true;
+  return text::StartsWithNoCase(text, "SMTP:") && !mailbox.smtp.empty() &&
+         text::EqualsNoCase(text.substr(5), mailbox.smtp);
+}
+
+std::string_view DefaultFolderName(DefaultFolder folder) {
+  switch (folder) {
+    case DefaultFolder::Inbox:
+      return "Inbox";
+    case DefaultFolder::Outbox:
+      return "Outbox";
+    case DefaultFolder::SentItems:
+      return "Sent Items";
+  }
+  return "Inbox";
+}
+
 }  // namespace
 
 std::optional<fs::path> Store::FindServer(std::string_view name) const {
@@ -84,9 +106,8 @@ std::optional<fs::path> Store::FindServer(std::string_view name) const {
 
 std::vector<Mailbox> Store::Mailboxes(const fs::path& serverDir) const {
   std::vector<Mailbox> mailboxes;
-  const std::string server = text::PathToUtf8(serverDir.filename());
   for (const fs::path& dir : SubdirectoriesOf(serverDir)) {
-    if (auto mailbox = LoadMailbox(dir, server)) mailboxes.push_back(std::move(*mailbox));
+    if (auto mailbox = LoadMailbox(dir)) mailboxes.push_back(std::move(*mailbox));
   }
   return mailboxes;
 }
@@ -174,37 +195,16 @@ SendResult Store::Send(const OutgoingMessage& message, bool saveCopy,
   return result;
 }
 
-bool MailboxMatches(const Mailbox& mailbox, std::string_view text) {
-  if (text.empty()) return false;
-  if (!mailbox.alias.empty() && text::EqualsNoCase(text, mailbox.alias)) return true;
-  if (!mailbox.legacyDn.empty() && text::EqualsNoCase(text, mailbox.legacyDn)) return true;
-  return text::StartsWithNoCase(text, "SMTP:") && !mailbox.smtp.empty() &&
-         text::EqualsNoCase(text.substr(5), mailbox.smtp);
-}
-
-std::optional<Mailbox> LoadMailbox(const fs::path& dir, std::string server) {
+std::optional<Mailbox> LoadMailbox(const fs::path& dir) {
   const auto ini = IniFile::Load(dir / "mailbox.ini");
   if (!ini) return std::nullopt;
   Mailbox mailbox;
-  mailbox.server = std::move(server);
   mailbox.dir = dir;
   mailbox.alias = ini->Get("mailbox", "Alias").value_or(text::PathToUtf8(dir.filename()));
   mailbox.displayName = ini->Get("mailbox", "DisplayName").value_or(mailbox.alias);
   mailbox.smtp = ini->Get("mailbox", "SMTP").value_or("");
   mailbox.legacyDn = ini->Get("mailbox", "LegacyExchangeDN").value_or("");
   return mailbox;
-}
-
-std::string_view DefaultFolderName(DefaultFolder folder) {
-  switch (folder) {
-    case DefaultFolder::Inbox:
-      return "Inbox";
-    case DefaultFolder::Outbox:
-      return "Outbox";
-    case DefaultFolder::SentItems:
-      return "Sent Items";
-  }
-  return "Inbox";
 }
 
 fs::path DefaultFolderPath(const Mailbox& mailbox, DefaultFolder folder) {
@@ -243,13 +243,8 @@ std::optional<MessageSummary> ReadSummary(const fs::path& file) {
   if (!content) return std::nullopt;
   const mime::Headers headers = mime::Headers::Parse(*content);
   MessageSummary summary;
-  summary.file = file;
-  std::error_code ec;
-  summary.size = fs::file_size(file, ec);
-  if (ec) return std::nullopt;
   summary.subject = mime::DecodeHeaderText(headers.Get("Subject").value_or(""));
   const mime::Address from = mime::ParseAddress(headers.Get("From").value_or(""));
-  summary.senderAddress = from.address;
   summary.senderName = from.name.empty() ? from.address : from.name;
   return summary;
 }

@@ -16,7 +16,6 @@
 namespace standin::store {
 
 struct Mailbox {
-  std::string server;  // the server folder's name as it stands on disk
   std::string alias;
   std::string displayName;
   std::string smtp;
@@ -42,12 +41,10 @@ struct ResolveResult {
   std::optional<Recipient> recipient;
 };
 
+// What the contents table shows of a message.
 struct MessageSummary {
-  std::filesystem::path file;
   std::string subject;
   std::string senderName;
-  std::string senderAddress;
-  std::uintmax_t size = 0;
 };
 
 struct OutgoingMessage {
@@ -66,7 +63,6 @@ struct SendResult {
 class Store {
  public:
   explicit Store(std::filesystem::path root) : root_(std::move(root)) {}
-  const std::filesystem::path& Root() const { return root_; }
 
   // The server folder whose name matches without regard to case.
   std::optional<std::filesystem::path> FindServer(std::string_view name) const;
@@ -92,14 +88,9 @@ class Store {
   std::filesystem::path root_;
 };
 
-// How the mailbox part of the profile information picks a mailbox. A bare
-// SMTP address does not match: mailboxes carry their address as "SMTP:".
-bool MailboxMatches(const Mailbox& mailbox, std::string_view text);
-
 // Reads dir/mailbox.ini; nullopt when the folder is not a mailbox.
-std::optional<Mailbox> LoadMailbox(const std::filesystem::path& dir, std::string server);
+std::optional<Mailbox> LoadMailbox(const std::filesystem::path& dir);
 
-std::string_view DefaultFolderName(DefaultFolder folder);
 // The folder of the mailbox, created when missing.
 std::filesystem::path DefaultFolderPath(const Mailbox& mailbox, DefaultFolder folder);
 // The subfolder whose name matches without regard to case.

@@ -20,54 +20,15 @@ enum : DISPID {
   kDispGetRows = 0x7007,
 };
 
-constexpr std::int32_t kPtLong = 0x0003;
-constexpr std::int32_t kPtString8 = 0x001E;
-constexpr std::int32_t kPtUnicode = 0x001F;
-
-constexpr std::int32_t kIdSubject = 0x0037;
-constexpr std::int32_t kIdSentRepresentingName = 0x0042;
-constexpr std::int32_t kIdSenderName = 0x0C1A;
-constexpr std::int32_t kIdSenderEmail = 0x0C1F;
-constexpr std::int32_t kIdNormalizedSubject = 0x0E1D;
-constexpr std::int32_t kIdMessageSize = 0x0E08;
-
-// Orders two property values: strings without regard to case, then numbers;
-// a missing value sorts first.
-int Compare(const VARIANT& a, const VARIANT& b) {
-  const bool aText = V_VT(&a) == VT_BSTR;
-  const bool bText = V_VT(&b) == VT_BSTR;
-  if (aText && bText) {
-    return text::CompareNoCase(com::ToUtf8(V_BSTR(&a)), com::ToUtf8(V_BSTR(&b)));
-  }
-  if (V_VT(&a) == VT_I4 && V_VT(&b) == VT_I4) {
-    return V_I4(&a) < V_I4(&b) ? -1 : (V_I4(&a) > V_I4(&b) ? 1 : 0);
-  }
-  const int aRank = V_VT(&a) == VT_ERROR ? 0 : 1;
-  const int bRank = V_VT(&b) == VT_ERROR ? 0 : 1;
-  return aRank - bRank;
+// The value of one property of a row: VT_BSTR, or VT_ERROR MAPI_E_NOT_FOUND
+// for a property the row does not have.
+Variant PropertyValue(const store::MessageSummary& row, std::int32_t tag) {
+  if (tag == kPrSubject) return Variant::Text(com::FromUtf8(row.subject));
+  if (tag == kPrSenderName) return Variant::Text(com::FromUtf8(row.senderName));
+  return Variant::Error(errors::kNotFound);
 }
 
 }  // namespace
-
-Variant PropertyValue(const store::MessageSummary& row, std::int32_t tag) {
-  const std::int32_t id = (tag >> 16) & 0xFFFF;
-  const std::int32_t type = tag & 0xFFFF;
-  if (type == kPtString8 || type == kPtUnicode) {
-    switch (id) {
-      case kIdSubject:
-      case kIdNormalizedSubject:
-        return Variant::Text(com::FromUtf8(row.subject));
-      case kIdSenderName:
-      case kIdSentRepresentingName:
-        return Variant::Text(com::FromUtf8(row.senderName));
-      case kIdSenderEmail:
-        return Variant::Text(com::FromUtf8(row.senderAddress));
-    }
-  } else if (type == kPtLong && id == kIdMessageSize) {
-    return Variant::Int32(static_cast<LONG>(row.size));
-  }
-  return Variant::Error(errors::kNotFound);
-}
 
 MapiTable::MapiTable(std::shared_ptr<com::World> world)
     : DispatchObject(std::move(world), "MAPITable") {}
@@ -78,9 +39,9 @@ com::DispatchObject* MapiTable::Create() {
 
 const std::vector<com::Member>& MapiTable::Members() const {
   static const std::vector<com::Member> members = {
-      {L"Item", kDispItem, com::kGet | com::kPut | com::kPutRef, {}, VT_DISPATCH, true},
+      {L"Item", kDispItem, com::kPut | com::kPutRef, {}, VT_DISPATCH},
       {L"RowCount", kDispRowCount, com::kGet, {}},
-      {L"Columns", kDispColumns, com::kGet | com::kPut, {}, VT_VARIANT},
+      {L"Columns", kDispColumns, com::kPut, {}, VT_VARIANT},
       {L"Sort",
        kDispSort,
        com::kMethod,
@@ -92,14 +53,10 @@ const std::vector<com::Member>& MapiTable::Members() const {
   return members;
 }
 
-void MapiTable::Call(const com::Member& member, bool put, const com::Args& args, Variant& result) {
+void MapiTable::Call(const com::Member& member, bool, const com::Args& args, Variant& result) {
   switch (member.id) {
     case kDispItem:
-      if (put) {
-        Attach(args.Object(0));
-      } else {
-        result = Variant::Object(com::ComPtr<IDispatch>(item_).Detach());
-      }
+      Attach(args.Object(0));
       break;
     case kDispRowCount: {
       RequireItem();
@@ -109,11 +66,7 @@ void MapiTable::Call(const com::Member& member, bool put, const com::Args& args,
       break;
     }
     case kDispColumns:
-      if (put) {
-        SetColumns(args.At(0));
-      } else {
-        result = ColumnsValue();
-      }
+      SetColumns(args.At(0));
       break;
     case kDispSort:
       Sort(args.Long(0), args.Bool(1, false));
@@ -181,21 +134,15 @@ void MapiTable::SetColumns(const VARIANT& value) {
   columns_ = std::move(tags);
 }
 
-Variant MapiTable::ColumnsValue() const {
-  SAFEARRAYBOUND bound{static_cast<ULONG>(columns_.size()), 0};
-  com::SafeArray array(SafeArrayCreate(VT_VARIANT, 1, &bound));
-  if (!array) com::Fail(errors::kNotEnoughMemory);
-  for (LONG i = 0; i < static_cast<LONG>(columns_.size()); ++i) {
-    Variant tag = Variant::Int32(columns_[i]);
-    if (FAILED(SafeArrayPutElement(array.Get(), &i, tag.Get()))) com::Fail(errors::kCallFailed);
-  }
-  return Variant::Array(array.Detach(), VT_VARIANT);
-}
-
 void MapiTable::Sort(std::int32_t tag, bool descending) {
   RequireItem();
+  // Strings sort without regard to case; a property the rows lack leaves their order.
+  const auto key = [&](const store::MessageSummary& row) {
+    const Variant value = PropertyValue(row, tag);
+    return value.Type() == VT_BSTR ? com::ToUtf8(V_BSTR(value.Get())) : std::string();
+  };
   std::stable_sort(rows_.begin(), rows_.end(), [&](const auto& a, const auto& b) {
-    const int c = Compare(*PropertyValue(a, tag).Get(), *PropertyValue(b, tag).Get());
+    const int c = text::CompareNoCase(key(a), key(b));
     return descending ? c > 0 : c < 0;
   });
   position_ = 0;

@@ -16,7 +16,7 @@ inline constexpr CLSID kClsidMapiTable = {
 
 inline constexpr const char* kErrorSource = "Redemption";
 
-// Property tags the rows carry (PT_STRING8 and PT_UNICODE forms alike).
+// The property tags the rows carry: the two the table row tests ask for.
 inline constexpr std::int32_t kPrSubject = 0x0037001E;
 inline constexpr std::int32_t kPrSenderName = 0x0C1A001E;
 
@@ -34,7 +34,6 @@ class MapiTable final : public com::DispatchObject {
   void Attach(IDispatch* messages);
   void RequireItem() const;
   void SetColumns(const VARIANT& value);
-  com::Variant ColumnsValue() const;
   void Sort(std::int32_t tag, bool descending);
   com::Variant Row();
   com::Variant Rows(std::int32_t wanted);
@@ -44,9 +43,5 @@ class MapiTable final : public com::DispatchObject {
   std::vector<std::int32_t> columns_ = {kPrSubject, kPrSenderName};
   std::size_t position_ = 0;
 };
-
-// The value of one property of a row: VT_BSTR or VT_I4, or VT_ERROR
-// MAPI_E_NOT_FOUND for a property the row does not have.
-com::Variant PropertyValue(const store::MessageSummary& row, std::int32_t tag);
 
 }  // namespace standin::table

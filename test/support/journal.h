@@ -7,47 +7,20 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
+#include "store/journal_line.h"
+
 // Reads the stand-in mail world's journal (standins/README.md, "The
-// journal"): one event per line, created, call or released.
+// journal") back through the servers' own line format.
 namespace pelterwyn::testing {
 
-struct JournalValue {
-  std::string type;       // as written: "VT_BSTR|VT_BYREF"
-  VARTYPE vt = VT_EMPTY;  // the same as a VARTYPE, VT_BYREF and VT_ARRAY included
-  std::string text;       // the value as text: "EXCHANGE1\npelttest", "5", "true", "Messages#2"
-  bool ByRef() const { return (vt & VT_BYREF) != 0; }
-  VARTYPE Base() const { return vt & VT_TYPEMASK; }
-  // An omitted optional argument (VT_ERROR DISP_E_PARAMNOTFOUND).
-  bool Omitted() const;
-  // The elements of a one-dimensional array value.
-  std::vector<JournalValue> Elements() const;
-};
-
-struct JournalEvent {
-  enum class Kind { Created, Call, Released };
-  Kind kind = Kind::Call;
-  unsigned long pid = 0;
-  std::string object;  // "Session#1"
-  std::string type;    // "Session"
-  // Calls only.
-  std::string member;  // "?" for an unknown DISPID
-  long dispid = 0;
-  bool byName = false;             // looked up by name just before the call
-  std::string flags;               // "method", "get", "method|get", "put", "putref", "lookup"
-  std::vector<JournalValue> args;  // positional ones in order, then the named ones
-  std::vector<long> named;         // DISPIDs of the named arguments, in the order of args
-  bool ok = false;
-  JournalValue result;  // when ok
-  long error = 0;       // when not ok: the error number or failing HRESULT
-  std::string description;
-  std::string line;  // the line as written, for messages
-
-  bool Is(std::string_view type, std::string_view member) const;
-  // A call that reached Invoke (not a failed name lookup).
-  bool IsInvocation() const { return kind == Kind::Call && flags != "lookup"; }
-};
+using JournalValue = standin::journal::Value;  // its vt is a VARTYPE
+using JournalEvent = standin::journal::Event;
+static_assert(std::is_same_v<decltype(JournalValue::vt), VARTYPE>);
+static_assert(standin::journal::kVtByRef == VT_BYREF && standin::journal::kVtArray == VT_ARRAY &&
+              standin::journal::kVtTypeMask == VT_TYPEMASK);
 
 class Journal {
  public:

@@ -7,9 +7,9 @@
 #include <stdexcept>
 
 #include "store/files.h"
-#include "store/ini.h"
 #include "store/mime.h"
 #include "store/store.h"
+#include "support/ini_edit.h"
 #include "support/wine_paths.h"
 
 namespace pelterwyn::testing {
@@ -57,7 +57,7 @@ void StoreFixture::ClearFaults() { fs::remove(fs::path(root_) / "faults.ini"); }
 void StoreFixture::SetIni(const std::string& relativeFile, const std::string& section,
                           const std::string& key, const std::string& value) {
   const fs::path file = fs::path(root_) / relativeFile;
-  auto ini = standin::store::IniFile::Load(file).value_or(standin::store::IniFile{});
+  IniEdit ini = IniEdit::Load(file);
   ini.Set(section, key, value);
   if (!ini.Save(file)) throw std::runtime_error("cannot write " + file.string());
 }

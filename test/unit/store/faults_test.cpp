@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "store/faults.h"
-#include "store/journal_line.h"
 
 namespace standin::store {
 namespace {
@@ -100,22 +99,6 @@ TEST(Numbers, TakeDecimalAndHexForms) {
   EXPECT_EQ(ParseFlag("Yes"), true);
   EXPECT_EQ(ParseFlag("off"), false);
   EXPECT_EQ(ParseFlag("perhaps"), std::nullopt);
-}
-
-TEST(JournalLine, EscapesSoThatALineStaysOneLine) {
-  const std::string line =
-      journal::Line("call", {{"obj", "Session#1"}, {"arg0", "VT_BSTR:EXCHANGE1\npelt\ttest\\x"}});
-  EXPECT_EQ(line, "call\tobj=Session#1\targ0=VT_BSTR:EXCHANGE1\\npelt\\ttest\\\\x\r\n");
-  for (const std::string& raw : {std::string("a\r\nb\tc\\d"), std::string("\x01\x7F"),
-                                 std::string("caf\xC3\xA9"), std::string("end\\")}) {
-    const std::string escaped = journal::Escape(raw);
-    EXPECT_EQ(escaped.find_first_of("\t\r\n"), std::string::npos);
-    EXPECT_EQ(journal::Unescape(escaped), raw);
-  }
-  EXPECT_EQ(journal::Escape(std::string("\x01", 1)), "\\x01");
-  const std::string element = journal::EscapeElement("a,b[c]\\");
-  EXPECT_EQ(element, "a\\x2Cb\\x5Bc\\x5D\\x5C");
-  EXPECT_EQ(journal::Unescape(journal::Unescape(journal::Escape(element))), "a,b[c]\\");
 }
 
 }  // namespace

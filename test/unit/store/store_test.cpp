@@ -10,12 +10,14 @@
 #include "store/ini.h"
 #include "store/store.h"
 #include "store/text.h"
+#include "support/ini_edit.h"
 #include "temp_dir.h"
 #include "tests/constants.h"
 
 namespace standin::store {
 namespace {
 namespace fs = std::filesystem;
+using pelterwyn::testing::IniEdit;
 using std::chrono::system_clock;
 
 // A private copy of the demo world.
@@ -83,7 +85,6 @@ TEST_F(StoreTest, LogonMatchesServerAndMailboxTheWaysExchangeDoes) {
     EXPECT_EQ(r.error, 0) << info;
     ASSERT_TRUE(r.mailbox) << info;
     EXPECT_EQ(r.mailbox->alias, "pelttest");
-    EXPECT_EQ(r.mailbox->server, "EXCHANGE1");
   }
   // A bare address is not a proxy address: the second pass of the tool adds the prefix.
   EXPECT_EQ(s.Logon("EXCHANGE1\npelttest@example.com").error, errors::kLogonFailed);
@@ -100,7 +101,7 @@ TEST_F(StoreTest, LogonMatchesServerAndMailboxTheWaysExchangeDoes) {
 
 TEST_F(StoreTest, LogonLooksOnlyAtTheNamedServer) {
   fs::create_directories(root() / "EXCHANGE2" / "other");
-  IniFile ini;
+  IniEdit ini;
   ini.Set("mailbox", "Alias", "other");
   ini.Set("mailbox", "SMTP", "other@example.org");
   ASSERT_TRUE(ini.Save(root() / "EXCHANGE2" / "other" / "mailbox.ini"));
@@ -112,7 +113,7 @@ TEST_F(StoreTest, LogonLooksOnlyAtTheNamedServer) {
   // Without DisplayName the alias stands in; without Alias the folder name.
   fs::create_directories(root() / "EXCHANGE2" / "bare");
   std::ofstream(root() / "EXCHANGE2" / "bare" / "mailbox.ini") << "[mailbox]\n";
-  const auto bare = LoadMailbox(root() / "EXCHANGE2" / "bare", "EXCHANGE2");
+  const auto bare = LoadMailbox(root() / "EXCHANGE2" / "bare");
   ASSERT_TRUE(bare);
   EXPECT_EQ(bare->alias, "bare");
   EXPECT_EQ(bare->displayName, "bare");
@@ -145,7 +146,7 @@ TEST_F(StoreTest, ResolvesRecipientsLikeAnAddressBook) {
     EXPECT_EQ(s.Resolve(bad).error, errors::kNotFound) << bad;
   }
 
-  IniFile twin;
+  IniEdit twin;
   twin.Set("mailbox", "Alias", "jsmith2");
   twin.Set("mailbox", "DisplayName", "John Smith");
   fs::create_directories(root() / "EXCHANGE1" / "jsmith2");
@@ -183,8 +184,6 @@ TEST_F(StoreTest, SummariesReadSubjectAndSenderFromTheHeaders) {
   ASSERT_TRUE(lunch);
   EXPECT_EQ(lunch->subject, "Lunch on Friday?");
   EXPECT_EQ(lunch->senderName, "Pelterwyn Test");
-  EXPECT_EQ(lunch->senderAddress, "pelttest@example.com");
-  EXPECT_EQ(lunch->size, fs::file_size(files[0]));
   const auto encoded = ReadSummary(files[2]);
   EXPECT_EQ(encoded->subject, "Re: R\xC3\xA9sum\xC3\xA9 for the board");
   EXPECT_EQ(encoded->senderName, "Berg, Anna");
@@ -206,7 +205,6 @@ TEST_F(StoreTest, ASummaryReadsTheHeaderSectionOnlyNeverTheBody) {
   ASSERT_TRUE(summary);
   EXPECT_EQ(summary->subject, "Big");
   EXPECT_EQ(summary->senderName, "Anna");
-  EXPECT_EQ(summary->size, fs::file_size(big));
 
   // No empty line: headers to the end, up to the limit. One at the start: none.
   std::ofstream(root() / "endless.eml", std::ios::binary) << "Subject: x\nFrom: y";
@@ -230,6 +228,13 @@ TEST_F(StoreTest, IniFilesAreReadUpToOneMebibyte) {
   EXPECT_EQ(faults.Find("Session", "Logon", 1), nullptr);
   ASSERT_EQ(faults.Problems().size(), 1u);
   EXPECT_EQ(faults.Problems()[0], "faults.ini cannot be read, or is larger than 1 MiB");
+}
+
+std::string ReadWholeFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
 }
 
 // Reads a sent file with Python's email package and reports what it saw.
@@ -269,7 +274,8 @@ for a in attachments:
   view.exitCode = std::system(command.c_str());
   std::ifstream in(result);
   for (std::string line; std::getline(in, line);) view.lines.push_back(line);
-  if (auto bytes = ReadWholeFile(data)) view.attachment.assign(bytes->begin(), bytes->end());
+  const std::string bytes = ReadWholeFile(data);
+  view.attachment.assign(bytes.begin(), bytes.end());
   return view;
 }
 
