@@ -33,10 +33,10 @@ std::optional<std::int16_t> Win32Locale::TextToInt16(const std::string& text) {
   return value;
 }
 
-std::optional<float> Win32Locale::TextToSingle(const std::string& text) {
+std::optional<float> Win32Locale::InvariantTextToSingle(const std::string& text) {
   std::wstring wide = Widen(text);
   FLOAT value = 0;
-  if (FAILED(VarR4FromStr(wide.data(), LOCALE_USER_DEFAULT, 0, &value))) return std::nullopt;
+  if (FAILED(VarR4FromStr(wide.data(), LOCALE_INVARIANT, 0, &value))) return std::nullopt;
   return value;
 }
 

@@ -13,12 +13,12 @@ class Win32Library final : public LibraryApi {
   void Free(Module module) override;
 };
 
-// Automation's own conversions, in the user's locale.
+// Automation's own conversions.
 class Win32Locale final : public LocaleApi {
  public:
   std::string NowAsGeneralDate() override;
   std::optional<std::int16_t> TextToInt16(const std::string& text) override;
-  std::optional<float> TextToSingle(const std::string& text) override;
+  std::optional<float> InvariantTextToSingle(const std::string& text) override;
   std::optional<double> TextToDouble(const std::string& text) override;
   std::string SingleToText(float value) override;
 };

@@ -42,9 +42,9 @@ TEST(Locale, TextToInt16FollowsAutomationRulesInEachLocale) {
 
 TEST(Locale, SingleConversionsGiveShortestForms) {
   Win32Locale locale;
-  EXPECT_EQ(locale.TextToSingle("8.50"), 8.5f);
-  EXPECT_EQ(locale.TextToSingle("12"), 12.0f);
-  EXPECT_EQ(locale.TextToSingle("x"), std::nullopt);
+  EXPECT_EQ(locale.InvariantTextToSingle("8.50"), 8.5f);
+  EXPECT_EQ(locale.InvariantTextToSingle("12"), 12.0f);
+  EXPECT_EQ(locale.InvariantTextToSingle("x"), std::nullopt);
   EXPECT_EQ(locale.SingleToText(8.5f), "8.5");
   EXPECT_EQ(locale.SingleToText(10.0f), "10");
 }

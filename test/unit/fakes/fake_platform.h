@@ -20,7 +20,7 @@ class FakeLocale final : public LocaleApi {
     if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
   }
-  std::optional<float> TextToSingle(const std::string& text) override {
+  std::optional<float> InvariantTextToSingle(const std::string& text) override {
     try {
       std::size_t used = 0;
       const float value = std::stof(text, &used);
