@@ -18,7 +18,7 @@ class Form1 {
   void Click(ControlId id);
 
   void LogTrace(const std::string& msg, bool delim) { trace_.LogTrace(msg, delim); }
-  std::string TraceLogPath() { return trace_.Path(); }
+  std::wstring TraceLogPath() { return trace_.Path(); }
   std::string GetPathFromProgID(const std::string& strProgID);
   std::string GetMapiInCdoPath();
 

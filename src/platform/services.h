@@ -121,8 +121,10 @@ class LocaleApi {
 class FileApi {
  public:
   virtual ~FileApi() = default;
-  // The directory of the running executable, without a trailing separator.
-  virtual std::string ExeDirectory() = 0;
+  // The file of that name in the running executable's folder, as the system
+  // names it: in UTF-16, so that a folder named outside the code page reaches
+  // a wide API intact. The core hands it on and never reads it.
+  virtual std::wstring PathBesideExe(const std::string& fileName) = 0;
   // Opens the file of that name beside the running executable for appending
   // (creating it if absent), writes, closes; the folder is looked up afresh on
   // every call, at full width (a folder name outside the code page, a long

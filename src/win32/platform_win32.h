@@ -25,9 +25,13 @@ class Win32Locale final : public LocaleApi {
 
 class Win32Files final : public FileApi {
  public:
-  std::string ExeDirectory() override;
+  std::wstring PathBesideExe(const std::string& fileName) override;
   bool AppendBesideExe(const std::string& fileName, const std::string& bytes) override;
 };
+
+// The running executable's full path as the system holds it, at any length;
+// empty when it cannot be read. Every path beside the executable starts here.
+std::wstring ModulePath();
 
 // The file of that name in the folder of modulePath, as CreateFileW takes it
 // at any length ("\\?\" in front from MAX_PATH on); nullopt when modulePath
