@@ -189,7 +189,9 @@ class NoWindow final : public Window {
 class FilesIn final : public FileApi {
  public:
   explicit FilesIn(std::string folder) : folder_(std::move(folder)) {}
-  std::string ExeDirectory() override { return folder_; }
+  std::wstring PathBesideExe(const std::string& fileName) override {
+    return win32::Widen(folder_ + "\\" + fileName);
+  }
   bool AppendBesideExe(const std::string& fileName, const std::string& bytes) override {
     return files_.AppendBesideExe(fileName, bytes);
   }
@@ -275,8 +277,8 @@ void PumpUntilIdle() {
 std::vector<double> TraceLineMs(std::size_t boxBytes, int runs) {
   constexpr int kLines = 20;
   // The trace log lands beside this exe; each call starts without one.
-  const std::string log = win32::Win32Files().ExeDirectory() + "\\Pelterwyn.log";
-  DeleteFileA(log.c_str());
+  const std::wstring log = win32::Win32Files().PathBesideExe("Pelterwyn.log");
+  DeleteFileW(log.c_str());
   std::vector<double> perLine;
   {
     Platform platform(ToolFolder());
@@ -299,7 +301,7 @@ std::vector<double> TraceLineMs(std::size_t boxBytes, int runs) {
       if (run > 0) perLine.push_back((NowMs() - start) / kLines);
     }
   }
-  DeleteFileA(log.c_str());
+  DeleteFileW(log.c_str());
   return perLine;
 }
 

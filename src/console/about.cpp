@@ -14,12 +14,12 @@ std::string VersionText(unsigned major, unsigned minor, unsigned revision) {
   return std::to_string(major) + "." + ZeroPadded(minor, 2) + "." + ZeroPadded(revision, 4);
 }
 
-std::string AboutText(const std::string& version, int pointerBits,
-                      const std::string& traceLogPath) {
-  return "Pelterwyn " + version + "\r\n" + std::to_string(pointerBits) + "-bit build\r\n\r\n" +
-         "Trace log:\r\n" + traceLogPath + "\r\n\r\n" +
-         "The CDO library (MAPI.Session) is 32-bit only and loads into the process that uses "
-         "it, so only the 32-bit build of Pelterwyn can use it.";
+std::wstring AboutText(const std::wstring& version, int pointerBits,
+                       const std::wstring& traceLogPath) {
+  return L"Pelterwyn " + version + L"\r\n" + std::to_wstring(pointerBits) + L"-bit build\r\n\r\n" +
+         L"Trace log:\r\n" + traceLogPath + L"\r\n\r\n" +
+         L"The CDO library (MAPI.Session) is 32-bit only and loads into the process that uses "
+         L"it, so only the 32-bit build of Pelterwyn can use it.";
 }
 
 }  // namespace pelterwyn

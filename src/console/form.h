@@ -17,7 +17,7 @@ class Form1 {
   // Buttons only; any other control does nothing.
   void Click(ControlId id);
 
-  std::string TraceLogPath() { return trace_.Path(); }
+  std::wstring TraceLogPath() { return trace_.Path(); }
 
  private:
   Window& window_;

@@ -8,7 +8,7 @@ namespace {
 constexpr const char* kLogName = "Pelterwyn.log";
 }  // namespace
 
-std::string TraceLog::Path() { return files_.ExeDirectory() + "\\" + kLogName; }
+std::wstring TraceLog::Path() { return files_.PathBesideExe(kLogName); }
 
 void TraceLog::LogTrace(const std::string& msg, bool delim) {
   if (delim) {

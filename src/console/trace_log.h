@@ -16,8 +16,8 @@ class TraceLog final : public Trace {
 
   void LogTrace(const std::string& msg, bool delim) override;
 
-  // The log's path as the About box shows it, in the code page.
-  std::string Path();
+  // The log's path as the About box shows it.
+  std::wstring Path();
 
  private:
   Window& window_;

@@ -99,7 +99,8 @@ class LoadedLibrary {
   LibraryApi::Module module_;
 };
 
-// Locale-dependent conversions, with the platform's Automation rules.
+// The platform's Automation conversions, in the user's locale unless a name
+// says otherwise.
 class LocaleApi {
  public:
   virtual ~LocaleApi() = default;
@@ -107,18 +108,23 @@ class LocaleApi {
   virtual std::string NowAsGeneralDate() = 0;
   // nullopt when the text is not a number or is out of range.
   virtual std::optional<std::int16_t> TextToInt16(const std::string& text) = 0;
-  virtual std::optional<float> TextToSingle(const std::string& text) = 0;
+  // With "." as the decimal separator in every locale: for text the system
+  // forms, such as a file version, not text the user types.
+  virtual std::optional<float> InvariantTextToSingle(const std::string& text) = 0;
   // As Automation reads text that is compared with a number.
   virtual std::optional<double> TextToDouble(const std::string& text) = 0;
-  // Shortest decimal form of a single-precision value ("8.5", "10").
+  // Shortest decimal form of a single-precision value, as the user's locale
+  // writes numbers ("8.5", "10"; "8,5" in German).
   virtual std::string SingleToText(float value) = 0;
 };
 
 class FileApi {
  public:
   virtual ~FileApi() = default;
-  // The directory of the running executable, without a trailing separator.
-  virtual std::string ExeDirectory() = 0;
+  // The file of that name in the running executable's folder, as the system
+  // names it: in UTF-16, so that a folder named outside the code page reaches
+  // a wide API intact. The core hands it on and never reads it.
+  virtual std::wstring PathBesideExe(const std::string& fileName) = 0;
   // Opens the file of that name beside the running executable for appending
   // (creating it if absent), writes, closes; the folder is looked up afresh on
   // every call, at full width (a folder name outside the code page, a long

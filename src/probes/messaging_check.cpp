@@ -41,13 +41,15 @@ bool EqualsOne(const RegValue& value, LocaleApi& locale) {
 
 // Outlook 8.x records no version of its own: the number before the first dot
 // from the third character on of outlook.exe's file version (8.50 -> 8.5).
+// The version's dots are the system's, whatever the user's locale makes of
+// "." (a thousands separator in German).
 float Office8Version(RegistryApi& registry, VersionApi& versions, LocaleApi& locale) {
   const std::string binDir =
       ToText(GetRegValue(registry, kHkeyLocalMachine, kOffice8, "BinDirPath"));
   const std::string text = GetFileVersion(versions, binDir + "\\outlook.exe");
   const auto dot = text.find('.', 2);
   if (dot == std::string::npos) return 0;
-  return locale.TextToSingle(text.substr(0, dot)).value_or(0);
+  return locale.InvariantTextToSingle(text.substr(0, dot)).value_or(0);
 }
 
 }  // namespace

@@ -40,9 +40,10 @@ class Recipients {
 class Attachments {
  public:
   virtual ~Attachments() = default;
-  // The new attachment object is not kept.
+  // The new attachment object is not kept. The source file's path is the
+  // system's, in UTF-16 (FileApi::PathBesideExe).
   virtual bool Add(const std::string& name, std::int16_t position, std::int32_t type,
-                   const std::string& source, ErrorState& err) = 0;
+                   const std::wstring& source, ErrorState& err) = 0;
 };
 
 class Message {

@@ -65,7 +65,7 @@ void SendTest(Context& ctx) {
       return m.SetSubject("Test message " + Decimal(pass), err);
     });
     mail::Invoke(message.get(), err, [&](mail::Message& m) { return m.SetText("S:1R:", err); });
-    const std::string attachment = services.files.ExeDirectory() + "\\Test.txt";
+    const std::wstring attachment = services.files.PathBesideExe("Test.txt");
     mail::Then(
         mail::Invoke(message.get(), err, [&](mail::Message& m) { return m.GetAttachments(err); }),
         err, [&](mail::Attachments& a) {

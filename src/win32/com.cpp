@@ -49,9 +49,10 @@ std::string SystemMessageText(HRESULT hr) {
   }
 }
 
-Bstr::Bstr(std::string_view text) {
-  const std::wstring wide = Widen(text);
-  Reset(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
+Bstr::Bstr(std::string_view text) : Bstr(std::wstring_view(Widen(text))) {}
+
+Bstr::Bstr(std::wstring_view text) {
+  Reset(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
 }
 
 std::string NarrowBstr(BSTR text) {
@@ -72,7 +73,9 @@ void Variant::Reset() {
   VariantInit(&value_);
 }
 
-Variant Variant::Text(std::string_view text) {
+Variant Variant::Text(std::string_view text) { return Text(std::wstring_view(Widen(text))); }
+
+Variant Variant::Text(std::wstring_view text) {
   Variant v;
   V_VT(&v.value_) = VT_BSTR;
   V_BSTR(&v.value_) = Bstr(text).Detach();

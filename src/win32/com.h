@@ -88,6 +88,7 @@ class Bstr : public UniqueAny<NullIsInvalid<BSTR, SysFreeString>> {
   using UniqueAny::UniqueAny;
   // Allocates a (never null) BSTR from text in the process code page.
   explicit Bstr(std::string_view text);
+  explicit Bstr(std::wstring_view text);
 
   // In the process code page; a null BSTR is the empty text.
   [[nodiscard]] std::string ToString() const { return NarrowBstr(Get()); }
@@ -108,6 +109,7 @@ class Variant {
   ~Variant() { Reset(); }
 
   static Variant Text(std::string_view text);
+  static Variant Text(std::wstring_view text);
   static Variant Bool(bool value);
   static Variant Int16(std::int16_t value);
   static Variant Int32(std::int32_t value);

@@ -306,7 +306,7 @@ class AttachmentsAdapter final : public mail::Attachments {
   explicit AttachmentsAdapter(Dispatcher d) : d_(std::move(d)) {}
 
   bool Add(const std::string& name, std::int16_t position, std::int32_t type,
-           const std::string& source, ErrorState& err) override {
+           const std::wstring& source, ErrorState& err) override {
     std::vector<Variant> args;
     args.push_back(Variant::Text(name));
     args.push_back(Variant::Int16(position));

@@ -15,7 +15,7 @@ namespace pelterwyn::win32 {
 
 namespace {
 
-constexpr const char* kCaption = "Pelterwyn";
+constexpr const wchar_t* kCaption = L"Pelterwyn";
 constexpr DWORD kDialogStyle =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT;
 
@@ -344,10 +344,10 @@ void MainWindow::ShowAllTests() {
 void MainWindow::ShowAbout() {
   if (busy_ || !form_) return;
   busy_ = true;
-  const std::string text = AboutText(OwnVersionText(instance_), static_cast<int>(sizeof(void*) * 8),
-                                     form_->TraceLogPath());
+  const std::wstring text = AboutText(Widen(OwnVersionText(instance_)),
+                                      static_cast<int>(sizeof(void*) * 8), form_->TraceLogPath());
   // No icon: the Logon test's input errors are the only boxes with one.
-  ShowMessage(text, kMbOk);
+  MessageBoxW(dialog_.Get(), text.c_str(), kCaption, MB_OK);
   busy_ = false;
   if (closePending_) CloseWhenIdle();
 }
@@ -402,7 +402,7 @@ void MainWindow::Refresh() { PaintNow(dialog_.Get(), RDW_FRAME | RDW_ALLCHILDREN
 void MainWindow::RefreshControl(ControlId id) { PaintNow(Control(id)); }
 
 int MainWindow::ShowMessage(const std::string& text, unsigned style) {
-  return MessageBoxA(dialog_.Get(), text.c_str(), kCaption, style);
+  return MessageBoxW(dialog_.Get(), Widen(text).c_str(), kCaption, style);
 }
 
 }  // namespace pelterwyn::win32

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "win32/com.h"
 #include "win32/handles.h"
 
@@ -33,10 +31,10 @@ std::optional<std::int16_t> Win32Locale::TextToInt16(const std::string& text) {
   return value;
 }
 
-std::optional<float> Win32Locale::TextToSingle(const std::string& text) {
+std::optional<float> Win32Locale::InvariantTextToSingle(const std::string& text) {
   std::wstring wide = Widen(text);
   FLOAT value = 0;
-  if (FAILED(VarR4FromStr(wide.data(), LOCALE_USER_DEFAULT, 0, &value))) return std::nullopt;
+  if (FAILED(VarR4FromStr(wide.data(), LOCALE_INVARIANT, 0, &value))) return std::nullopt;
   return value;
 }
 
@@ -53,14 +51,14 @@ std::string Win32Locale::SingleToText(float value) {
   return text.ToString();
 }
 
-std::string Win32Files::ExeDirectory() {
-  std::vector<char> path(MAX_PATH);
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n == 0) return {};
     if (n < path.size()) {
-      std::string full(path.data(), n);
-      return full.substr(0, full.find_last_of('\\'));
+      path.resize(n);
+      return path;
     }
     path.resize(path.size() * 2);
   }
@@ -76,18 +74,13 @@ std::optional<std::wstring> PathBeside(const std::wstring& modulePath,
   return L"\\\\?\\" + path;
 }
 
+std::wstring Win32Files::PathBesideExe(const std::string& fileName) {
+  const std::wstring module = ModulePath();
+  return module.substr(0, module.find_last_of(L'\\')) + L"\\" + Widen(fileName);
+}
+
 bool Win32Files::AppendBesideExe(const std::string& fileName, const std::string& bytes) {
-  std::wstring module(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
-    if (n == 0) return false;
-    if (n < module.size()) {
-      module.resize(n);
-      break;
-    }
-    module.resize(module.size() * 2);
-  }
-  const auto path = PathBeside(module, Widen(fileName));
+  const auto path = PathBeside(ModulePath(), Widen(fileName));
   if (!path) return false;
   // Readers may look at the log while a line is written.
   const UniqueFile file(CreateFileW(path->c_str(), FILE_APPEND_DATA,

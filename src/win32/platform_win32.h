@@ -13,21 +13,25 @@ class Win32Library final : public LibraryApi {
   void Free(Module module) override;
 };
 
-// Automation's own conversions, in the user's locale.
+// Automation's own conversions.
 class Win32Locale final : public LocaleApi {
  public:
   std::string NowAsGeneralDate() override;
   std::optional<std::int16_t> TextToInt16(const std::string& text) override;
-  std::optional<float> TextToSingle(const std::string& text) override;
+  std::optional<float> InvariantTextToSingle(const std::string& text) override;
   std::optional<double> TextToDouble(const std::string& text) override;
   std::string SingleToText(float value) override;
 };
 
 class Win32Files final : public FileApi {
  public:
-  std::string ExeDirectory() override;
+  std::wstring PathBesideExe(const std::string& fileName) override;
   bool AppendBesideExe(const std::string& fileName, const std::string& bytes) override;
 };
+
+// The running executable's full path as the system holds it, at any length;
+// empty when it cannot be read. Every path beside the executable starts here.
+std::wstring ModulePath();
 
 // The file of that name in the folder of modulePath, as CreateFileW takes it
 // at any length ("\\?\" in front from MAX_PATH on); nullopt when modulePath

@@ -1,12 +1,14 @@
 // The tool where administrators run it: a copy in a folder of its own (named
-// outside the code page, deep enough that its log's path passes MAX_PATH, or
-// with a version.dll planted beside it), and a user who clicks again while a
-// test runs.
+// outside the code page, in each locale, deep enough that its log's path
+// passes MAX_PATH, or with a version.dll planted beside it), and a user who
+// clicks again while a test runs.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "e2e/driver/harness.h"
+#include "store/text.h"
+#include "support/locale.h"
 
 namespace pelterwyn::e2e {
 namespace {
@@ -51,16 +53,58 @@ TEST_F(Field, AMapi32InTheCurrentFolderIsNeitherLoadedNorVersionQueried) {
   EXPECT_FALSE(testing::FileExists(app.CurrentFolder() + "\\mapi32.dll.loaded"));
 }
 
-TEST_F(Field, TheLogLiesBesideAToolInAFolderNamedOutsideTheCodePage) {
-  ASSERT_NO_FATAL_FAILURE(Start(
-      {.folder = [](const std::string&) { return std::wstring(L"Pr\u00FCfung-\u65E5\u672C"); }}));
-  Fill({.server = "EXCHANGE1", .mailbox = "jsm\xEFth"});
-  ExpectIdle(Click(ControlId::cmdLogon));
-  const std::string log = testing::ReadFileBytes(app.LogPath());
-  EXPECT_EQ(log.rfind("====================\r\n", 0), 0u) << log;
-  EXPECT_NE(log.find(kInstantiated), std::string::npos) << log;
-  // Line contents stay in the code page: one byte for the i.
-  EXPECT_NE(log.find("Attempting logon using EXCHANGE1\\jsm\xEFth\r\n"), std::string::npos) << log;
+TEST_F(Field, TheLogAndEveryAttachmentAreFoundFromFoldersNamedOutsideTheCodePageInEachLocale) {
+  // A mailbox typed in the code page: its log line keeps the code page's
+  // bytes, one for the i, two for the Japanese character.
+  const std::string mailbox =
+      testing::PerLocale<std::string>{"jsm\xEFth", "jsm\xEFth", "jsm\xEFth", "jsm\x95\x5Cth"}
+          .Current();
+  // Neither name fits code page 1252, the first not 932 either; the second
+  // ends in a character whose second byte in 932 is "\". The driver starts
+  // the tool by its short name: Wine gives the module its long name all the
+  // same, Windows keeps the short one, so there this case cannot see a
+  // module path outside the code page.
+  std::string attachment;
+  for (const std::wstring folder : {L"Pr\u00FCfung-\u65E5\u672C", L"\u691C\u67FB\u8868"}) {
+    const std::string name = standin::text::PathToUtf8(folder);
+    SCOPED_TRACE(name);
+    std::string fresh;
+    ASSERT_NO_FATAL_FAILURE(Start({.folder = [&](const std::string& in) {
+      fresh = in;
+      return folder;
+    }}));
+    ASSERT_NO_FATAL_FAILURE(Reveal());
+    Fill({.server = "EXCHANGE1", .mailbox = mailbox, .count = "2"});
+    ExpectIdle(Click(ControlId::cmdLogon));
+    const std::string log = testing::ReadFileBytes(app.LogPath());
+    EXPECT_EQ(log.rfind("====================\r\n", 0), 0u) << log;
+    EXPECT_NE(log.find(kInstantiated), std::string::npos) << log;
+    EXPECT_NE(log.find("Attempting logon using EXCHANGE1\\" + mailbox + "\r\n"), std::string::npos)
+        << log;
+
+    Fill({.mailbox = "jsmith"});
+    const Outcome run = Click(ControlId::cmdSend);
+    ExpectIdle(run);
+    const auto adds = run.journal.Calls("Attachments", "Add");
+    ASSERT_EQ(adds.size(), 2u);
+    for (const JournalEvent& add : adds) {
+      EXPECT_TRUE(add.ok) << add.line;
+      EXPECT_EQ(add.args.at(3).text, fresh + "\\" + name + "\\Test.txt");
+    }
+    attachment = testing::ReadFileBytes(app.Folder() + "\\Test.txt");
+    ASSERT_TRUE(app.Close());
+  }
+  ASSERT_FALSE(attachment.empty());
+  int sent = 0;
+  for (const std::string& file : store.MessageFiles("EXCHANGE1\\pelttest\\Inbox")) {
+    const testing::Mail mail = testing::ReadMail(file);
+    if (!mail.subject.starts_with("Test message ")) continue;
+    ++sent;
+    ASSERT_EQ(mail.attachments.size(), 1u) << file;
+    EXPECT_EQ(mail.attachments[0].name, "Test.txt");
+    EXPECT_EQ(mail.attachments[0].data, attachment);
+  }
+  EXPECT_EQ(sent, 4);
 }
 
 TEST_F(Field, TheLogIsWrittenWhereItsPathPassesMaxPath) {

@@ -13,11 +13,13 @@ TEST(About, VersionPadsMinorToTwoAndRevisionToFourDigits) {
 }
 
 TEST(About, TextNamesVersionBuildTraceLogAndTheCdoRequirement) {
-  const std::string text = AboutText("1.00.0007", 64, "C:\\Tools\\Pelterwyn.log");
-  EXPECT_EQ(text.rfind("Pelterwyn 1.00.0007\r\n64-bit build\r\n", 0), 0u) << text;
-  EXPECT_NE(text.find("\r\nC:\\Tools\\Pelterwyn.log\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("only the 32-bit build of Pelterwyn can use it."), std::string::npos);
-  EXPECT_NE(AboutText("1.00.0007", 32, "x").find("\r\n32-bit build\r\n"), std::string::npos);
+  // The path as the system gives it, outside any one code page.
+  const std::wstring log = L"C:\\Pr\u00FCfung-\u65E5\u672C\\Pelterwyn.log";
+  const std::wstring text = AboutText(L"1.00.0007", 64, log);
+  EXPECT_EQ(text.rfind(L"Pelterwyn 1.00.0007\r\n64-bit build\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find(L"\r\n" + log + L"\r\n"), std::wstring::npos) << text;
+  EXPECT_NE(text.find(L"only the 32-bit build of Pelterwyn can use it."), std::wstring::npos);
+  EXPECT_NE(AboutText(L"1.00.0007", 32, L"x").find(L"\r\n32-bit build\r\n"), std::wstring::npos);
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TEST_F(TraceLogTest, PathIsWorkedOutOnEveryCall) {
   trace.LogTrace("b", false);
   EXPECT_EQ(files.files[kLog], "3/5/2024 2:07:09 PM:a\r\n");
   EXPECT_EQ(files.files["D:\\Moved\\Pelterwyn.log"], "3/5/2024 2:07:09 PM:b\r\n");
-  EXPECT_EQ(trace.Path(), "D:\\Moved\\Pelterwyn.log");
+  EXPECT_EQ(trace.Path(), L"D:\\Moved\\Pelterwyn.log");
 }
 
 }  // namespace

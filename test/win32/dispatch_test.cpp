@@ -426,6 +426,12 @@ class DispatchTest : public ::testing::Test {
     return table ? std::move(*table) : nullptr;
   }
 
+  // A path outside every code page, and its Add as the object receives it.
+  static constexpr const wchar_t* kAttachmentPath = L"C:\\Pr\u00FCfung-\u65E5\u672C\\Test.txt";
+  static constexpr const char* kAttachmentAdd =
+      "Add M BSTR'C:\\Pr\xC3\xBC"
+      "fung-\xE6\x97\xA5\xE6\x9C\xAC\\Test.txt' I4(1) I2(-1) BSTR'Test.txt'";
+
   // The calls of the send test and of the table tests' folder, one of each.
   void WalkMessageChain(mail::Session& session) {
     auto outbox = session.Outbox(err_);
@@ -438,7 +444,7 @@ class DispatchTest : public ::testing::Test {
     EXPECT_TRUE((*message)->SetSubject("Test message 1", err_));
     EXPECT_TRUE((*message)->SetText("S:1R:", err_));
     auto attachments = (*message)->GetAttachments(err_);
-    EXPECT_TRUE((*attachments)->Add("Test.txt", -1, 1, "C:\\dir\\Test.txt", err_));
+    EXPECT_TRUE((*attachments)->Add("Test.txt", -1, 1, kAttachmentPath, err_));
     EXPECT_TRUE((*message)->Send(true, err_));
     auto inbox = session.GetDefaultFolder(mail::kFolderInbox, err_);
     auto sub = (*inbox)->Folders("In Process", err_);
@@ -524,7 +530,7 @@ TEST_F(DispatchTest, MessageChainUsesDispidsWhereKnown) {
                                     "Subject#38 P BSTR'Test message 1' named(-3)",
                                     "Text#39 P BSTR'S:1R:' named(-3)",
                                     "Attachments#5 G",
-                                    "Add M BSTR'C:\\dir\\Test.txt' I4(1) I2(-1) BSTR'Test.txt'",
+                                    kAttachmentAdd,
                                     "Send#131 M BOOL(-1)",
                                     "GetDefaultFolder#153 M I4(1)",
                                     "Folders MG BSTR'In Process'",
@@ -555,7 +561,7 @@ TEST_F(DispatchTest, LateBoundMessageChainGoesByName) {
                                     "Subject P BSTR'Test message 1' named(-3)",
                                     "Text P BSTR'S:1R:' named(-3)",
                                     "Attachments MG",
-                                    "Add M BSTR'C:\\dir\\Test.txt' I4(1) I2(-1) BSTR'Test.txt'",
+                                    kAttachmentAdd,
                                     "Send M BOOL(-1)",
                                     "GetDefaultFolder M I4(1)",
                                     "Folders MG BSTR'In Process'",
@@ -817,7 +823,7 @@ TEST_F(DispatchTest, DestroyingAnAdapterReleasesItsObject) {
   EXPECT_EQ(world_.live.size(), 4u);
   // Objects given and not kept are gone already.
   auto attachments = std::move(*(*messages->Add(err_))->GetAttachments(err_));
-  EXPECT_TRUE(attachments->Add("a", 0, 1, "b", err_));
+  EXPECT_TRUE(attachments->Add("a", 0, 1, L"b", err_));
   EXPECT_EQ(world_.live.size(), 5u);
   attachments.reset();
   inbox.reset();

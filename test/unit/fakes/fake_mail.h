@@ -118,10 +118,11 @@ class FakeAttachments final : public mail::Attachments, Tracked {
  public:
   explicit FakeAttachments(MailWorld& w) : Tracked(w, "Attachments") {}
   bool Add(const std::string& name, std::int16_t position, std::int32_t type,
-           const std::string& source, ErrorState& err) override {
+           const std::wstring& source, ErrorState& err) override {
+    // The tests' paths are ASCII.
+    const std::string path(source.begin(), source.end());
     return Do("Attachments.Add",
-              name + "," + std::to_string(position) + "," + std::to_string(type) + "," + source,
-              err);
+              name + "," + std::to_string(position) + "," + std::to_string(type) + "," + path, err);
   }
 };
 

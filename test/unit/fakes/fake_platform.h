@@ -20,7 +20,7 @@ class FakeLocale final : public LocaleApi {
     if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
   }
-  std::optional<float> TextToSingle(const std::string& text) override {
+  std::optional<float> InvariantTextToSingle(const std::string& text) override {
     try {
       std::size_t used = 0;
       const float value = std::stof(text, &used);
@@ -49,10 +49,14 @@ class FakeLocale final : public LocaleApi {
   std::string now = "3/5/2024 2:07:09 PM";
 };
 
-// Files appended to, by path; nothing can be written when readOnly.
+// Files appended to, by path; nothing can be written when readOnly. The
+// tests' folders are ASCII.
 class FakeFiles final : public FileApi {
  public:
-  std::string ExeDirectory() override { return exeDir; }
+  std::wstring PathBesideExe(const std::string& fileName) override {
+    const std::string path = exeDir + "\\" + fileName;
+    return {path.begin(), path.end()};
+  }
   bool AppendBesideExe(const std::string& fileName, const std::string& bytes) override {
     if (readOnly) return false;
     files[exeDir + "\\" + fileName] += bytes;
