@@ -348,15 +348,16 @@ TEST_F(LogonRun, CdoRegisteredFor32BitProgramsOnly) {
   ASSERT_NO_FATAL_FAILURE(Start());
   Fill({.server = kServer, .mailbox = "jsmith"});
   const Outcome run = RunLogon();
-  if (!testing::k64Bit) {
+  if (testing::k64Bit) {
+    ExpectTrace(
+        run,
+        {"CDO= @", MapiOnPath(), "Error instantiating CDO: -2147221164 Class not registered",
+         "CDO is registered for 32-bit programs only: run the 32-bit Pelterwyn.exe"},
+        false);
+    EXPECT_TRUE(run.journal.Events().empty()) << "a session was created after all";
+  } else {
     ExpectTrace(run, Instantiated(BothSucceed("jsmith", store.CountMessages(kInbox))));
-    return;
   }
-  ExpectTrace(run,
-              {"CDO= @", MapiOnPath(), "Error instantiating CDO: -2147221164 Class not registered",
-               "CDO is registered for 32-bit programs only: run the 32-bit Pelterwyn.exe"},
-              false);
-  EXPECT_TRUE(run.journal.Events().empty()) << "a session was created after all";
 }
 
 TEST_F(LogonRun, CallLoadLibraryAddsItsLineAndAnEmptyLineOnlyWhenTicked) {
