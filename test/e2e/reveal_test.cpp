@@ -52,7 +52,7 @@ TEST_F(RevealTest, RevealedControlsJoinTheTabOrderByTabIndex) {
         ControlId::txtResult, ControlId::cmdSend, ControlId::txtCount, ControlId::cmdGetRow,
         ControlId::cmdGetRows, ControlId::txtServer}) {
     ASSERT_TRUE(app.PressKey(VK_TAB));
-    WaitUntil([&] { return app.Focus() == next; }, 2000);
+    WaitUntil([&] { return app.Focus() == next; });
     EXPECT_EQ(NameOf(app.Focus()), ControlInfo(next).name);
   }
 }

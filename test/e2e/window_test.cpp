@@ -39,7 +39,7 @@ TEST_F(WindowTest, IsAFixedDialogThatStaysOutOfTheTaskBar) {
                   POINT{(frame.left + frame.right) / 2, frame.bottom - 1},
                   POINT{frame.right - 1, frame.bottom - 1}}) {
     ASSERT_TRUE(SendMessageTimeoutW(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_NORMAL,
-                                    5000, &hit));
+                                    Patience(5000), &hit));
     EXPECT_TRUE(hit < HTSIZEFIRST || hit > HTSIZELAST) << "hit test " << hit;
   }
 }
@@ -103,7 +103,8 @@ TEST_F(WindowTest, ControlsMatchTheTable) {
     }
   }
   DWORD_PTR defId = 0;
-  ASSERT_TRUE(SendMessageTimeoutW(app.Window(), DM_GETDEFID, 0, 0, SMTO_NORMAL, 5000, &defId));
+  ASSERT_TRUE(
+      SendMessageTimeoutW(app.Window(), DM_GETDEFID, 0, 0, SMTO_NORMAL, Patience(5000), &defId));
   EXPECT_EQ(HIWORD(defId), DC_HASDEFID);
   EXPECT_EQ(LOWORD(defId), win32::ItemId(ControlId::cmdLogon));
 }
@@ -152,13 +153,13 @@ TEST_F(WindowTest, StartsWithTheStoredContentsAndTheFocusInTheServerField) {
 
 TEST_F(WindowTest, ClosingTheWindowEndsTheProgramAtOnce) {
   app.SysCommand(SC_CLOSE);
-  ASSERT_TRUE(WaitUntil([&] { return app.HasExited(); }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return app.HasExited(); }));
   EXPECT_EQ(app.ExitCode(), 0u);
 }
 
 TEST_F(WindowTest, EscapeLeavesTheWindowOpen) {
   ASSERT_TRUE(app.PressKey(VK_ESCAPE));
-  Sleep(300);
+  EXPECT_TRUE(app.Checkpoint()) << "the window took no input after Escape";
   EXPECT_FALSE(app.HasExited());
   EXPECT_TRUE(IsWindowVisible(app.Window()));
 }

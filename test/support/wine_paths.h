@@ -1,12 +1,18 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
-// Where the tests find the source tree and the build, as Windows paths.
+// Where the tests find the source tree and the build, as Windows paths, and
+// where they run: Windows or Wine.
 namespace pelterwyn::testing {
 
-// Under Wine, not Windows.
-bool OnWine();
+// True under Wine, where Windows and Wine differ for `reason`: the case then
+// expects what Wine does. The one way a case takes a branch for Wine, so that
+// the differences can be listed: under Wine each call appends
+// "<TestSuite.TestName>: <reason>" to the file whose Unix path is in
+// PELTERWYN_WINE_DIFFERS, when that is set.
+bool WineDiffers(std::string_view reason);
 
 // Maps a Unix path to the Z: drive that Wine gives the Unix root.
 std::string WinePath(const std::string& unixPath);

@@ -37,8 +37,41 @@ INPUT KeyInput(WORD vk, bool up) {
   return input;
 }
 
+INPUT CharInput(wchar_t c, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wScan = c;
+  input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+  return input;
+}
+
+std::vector<INPUT> KeyPress(WORD vk, Keys keys = {}) {
+  std::vector<INPUT> inputs;
+  const WORD modifiers[] = {static_cast<WORD>(keys.ctrl ? VK_CONTROL : 0),
+                            static_cast<WORD>(keys.alt ? VK_MENU : 0),
+                            static_cast<WORD>(keys.shift ? VK_SHIFT : 0)};
+  for (WORD m : modifiers) {
+    if (m) inputs.push_back(KeyInput(m, false));
+  }
+  inputs.push_back(KeyInput(vk, false));
+  inputs.push_back(KeyInput(vk, true));
+  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) {
+    if (*m) inputs.push_back(KeyInput(*m, true));
+  }
+  return inputs;
+}
+
 bool Send(std::vector<INPUT>& inputs) {
   return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+// The key or mouse button an input acts on, and whether it presses it.
+std::pair<WORD, bool> KeyOf(const INPUT& input) {
+  if (input.type == INPUT_MOUSE) {
+    return {VK_LBUTTON, (input.mi.dwFlags & MOUSEEVENTF_LEFTDOWN) != 0};
+  }
+  const WORD vk = (input.ki.dwFlags & KEYEVENTF_UNICODE) ? VK_PACKET : input.ki.wVk;
+  return {vk, !(input.ki.dwFlags & KEYEVENTF_KEYUP)};
 }
 
 struct WindowSearch {
@@ -110,12 +143,20 @@ const char* IconName(BoxIcon icon) {
   return "?";
 }
 
+DWORD Patience(DWORD timeoutMs) {
+  static const bool slow = [] {
+    char value[2] = {};
+    return GetEnvironmentVariableA("PELTERWYN_SLOW", value, sizeof value) == 1 && value[0] == '1';
+  }();
+  return slow ? timeoutMs * 25 : timeoutMs;
+}
+
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  const ULONGLONG end = GetTickCount64() + Patience(timeoutMs);
   for (;;) {
     if (done()) return true;
     if (GetTickCount64() >= end) return false;
-    Sleep(20);
+    Sleep(20);  // pacing between looks
   }
 }
 
@@ -209,12 +250,18 @@ bool App::Start(LaunchOptions options) {
   process_.reset(info.hProcess);
   UniqueHandle thread(info.hThread);
   processId_ = info.dwProcessId;
-  WaitForInputIdle(process_.get(), 10000);
+  WaitForInputIdle(process_.get(), Patience(10000));
   if (!FindWindowOfProcess(15000)) {
     error_ = "no window of " + exe_ + " appeared";
     return false;
   }
   threadId_ = GetWindowThreadProcessId(window_, nullptr);
+  // Sharing the window's input state, GetKeyState here tells which keys and
+  // mouse buttons the window has read from its queue.
+  if (!AttachThreadInput(GetCurrentThreadId(), threadId_, TRUE)) {
+    error_ = "cannot share the input state of the window's thread";
+    return false;
+  }
   if (WaitSettled(10000) != Settled::Idle) {
     error_ = "the window did not settle";
     return false;
@@ -235,10 +282,11 @@ bool App::FindWindowOfProcess(DWORD timeoutMs) {
 }
 
 void App::Stop() {
+  if (threadId_) AttachThreadInput(GetCurrentThreadId(), threadId_, FALSE);
   if (process_ && !HasExited()) {
     if (!Close(3000)) {
       TerminateProcess(process_.get(), 1);
-      WaitForSingleObject(process_.get(), 5000);
+      WaitForSingleObject(process_.get(), Patience(5000));
     }
   }
   process_.reset();
@@ -250,11 +298,13 @@ HWND App::Control(ControlId id) const { return GetDlgItem(window_, win32::ItemId
 std::string App::ReadText(HWND window) const {
   // GetWindowText does not ask a control of another process for its text.
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return {};
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, Patience(5000), &length)) {
+    return {};
+  }
   std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
   if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_NORMAL, 5000, &copied)) {
+                           SMTO_NORMAL, Patience(5000), &copied)) {
     return {};
   }
   text.resize(copied);
@@ -267,7 +317,7 @@ std::string App::Caption() const { return ReadText(window_); }
 
 int App::CheckState(ControlId id) const {
   DWORD_PTR state = 0;
-  SendMessageTimeoutW(Control(id), BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
+  SendMessageTimeoutW(Control(id), BM_GETCHECK, 0, 0, SMTO_NORMAL, Patience(5000), &state);
   return static_cast<int>(state);
 }
 
@@ -315,7 +365,7 @@ void App::SetText(ControlId id, const std::string& text) {
   const std::wstring wide = Widen(text);
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
-                      SMTO_NORMAL, 5000, &ignored);
+                      SMTO_NORMAL, Patience(5000), &ignored);
 }
 
 void App::Type(ControlId id, const std::string& text) {
@@ -323,14 +373,14 @@ void App::Type(ControlId id, const std::string& text) {
   // sent message is answered.
   for (wchar_t c : Widen(text)) {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(Control(id), WM_CHAR, c, 1, SMTO_NORMAL, 5000, &ignored);
+    SendMessageTimeoutW(Control(id), WM_CHAR, c, 1, SMTO_NORMAL, Patience(5000), &ignored);
   }
 }
 
 void App::SetCheck(ControlId id, bool checked) {
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0,
-                      SMTO_NORMAL, 5000, &ignored);
+                      SMTO_NORMAL, Patience(5000), &ignored);
 }
 
 void App::Click(ControlId id) { SendNotifyMessageW(Control(id), BM_CLICK, 0, 0); }
@@ -347,40 +397,21 @@ bool App::BringToFront() {
   return WaitUntil([&] { return GetForegroundWindow() == window_; }, 2000);
 }
 
-bool App::PressKey(WORD vk, Keys keys) {
-  if (!BringToFront()) return false;
-  std::vector<INPUT> inputs;
-  const WORD modifiers[] = {static_cast<WORD>(keys.ctrl ? VK_CONTROL : 0),
-                            static_cast<WORD>(keys.alt ? VK_MENU : 0),
-                            static_cast<WORD>(keys.shift ? VK_SHIFT : 0)};
-  for (WORD m : modifiers) {
-    if (m) inputs.push_back(KeyInput(m, false));
-  }
-  inputs.push_back(KeyInput(vk, false));
-  inputs.push_back(KeyInput(vk, true));
-  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) {
-    if (*m) inputs.push_back(KeyInput(*m, true));
-  }
-  return Send(inputs) && TakeInput();
-}
+bool App::PressKey(WORD vk, Keys keys) { return Queue(KeyPress(vk, keys)) && WaitInputTaken(); }
+
+bool App::QueueKey(WORD vk) { return Queue(KeyPress(vk)); }
 
 bool App::TypeKeys(const std::string& text) {
-  if (!BringToFront()) return false;
-  std::vector<INPUT> inputs;
+  // One at a time: each character is a press of the same key, VK_PACKET.
   for (wchar_t c : Widen(text)) {
-    for (bool up : {false, true}) {
-      INPUT input{};
-      input.type = INPUT_KEYBOARD;
-      input.ki.wScan = c;
-      input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
-      inputs.push_back(input);
-    }
+    if (!Queue({CharInput(c, false), CharInput(c, true)}) || !WaitInputTaken()) return false;
   }
-  return Send(inputs) && TakeInput();
+  return true;
 }
 
-bool App::MouseClick(ControlId id) {
-  if (!BringToFront()) return false;
+bool App::MouseClick(ControlId id) { return QueueMouseClick(id) && WaitInputTaken(); }
+
+bool App::QueueMouseClick(ControlId id) {
   const RECT r = ControlRect(id);
   const POINT origin = ClientOrigin();
   if (!SetCursorPos(origin.x + (r.left + r.right) / 2, origin.y + (r.top + r.bottom) / 2)) {
@@ -390,16 +421,51 @@ bool App::MouseClick(ControlId id) {
   inputs[0].type = inputs[1].type = INPUT_MOUSE;
   inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  if (!Send(inputs)) return false;
-  // Taken after sent messages, and a click may start a long run: no waiting for its end.
-  Sleep(300);
-  return true;
+  return Queue(std::move(inputs));
 }
 
-bool App::TakeInput() {
-  // Input is taken after sent messages: give the queue a moment first.
-  Sleep(100);
-  return WaitSettled(5000) != Settled::Timeout;
+bool App::Queue(std::vector<INPUT> inputs) {
+  if (!BringToFront()) return false;
+  // Reading a press from the queue flips the key's toggle state: two presses
+  // of one key unread at once could not be told from none.
+  for (const INPUT& input : inputs) {
+    const auto [vk, press] = KeyOf(input);
+    if (!press) continue;
+    if (unread_.contains(vk)) return false;
+    unread_[vk] = (GetKeyState(vk) & 1) == 0;
+  }
+  return Send(inputs);
+}
+
+bool App::WaitInputTaken(DWORD timeoutMs) {
+  const bool read = WaitUntil(
+      [&] {
+        for (const auto& [vk, toggled] : unread_) {
+          const SHORT state = GetKeyState(vk);
+          if (state < 0 || ((state & 1) != 0) != toggled) return HasExited();
+        }
+        return true;
+      },
+      timeoutMs);
+  unread_.clear();
+  return read && WaitSettled(timeoutMs) != Settled::Timeout;
+}
+
+bool App::Checkpoint() {
+  // What the marker follows is judged by the marker alone.
+  unread_.clear();
+  constexpr char kMarker[] = "#";
+  const std::string server = Text(ControlId::txtServer);
+  // Alt+E selects the field's text, which the marker then replaces.
+  std::vector<INPUT> inputs = KeyPress('E', {.alt = true});
+  inputs.push_back(CharInput(kMarker[0], false));
+  inputs.push_back(CharInput(kMarker[0], true));
+  if (!BringToFront() || !Send(inputs)) return false;
+  const bool shown =
+      WaitUntil([&] { return HasExited() || Text(ControlId::txtServer) == kMarker; }, 60000) &&
+      !HasExited();
+  if (shown) SetText(ControlId::txtServer, server);
+  return shown;
 }
 
 bool App::HasExited() const {
@@ -414,11 +480,11 @@ std::optional<DWORD> App::ExitCode() const {
 
 bool App::IsBusy(DWORD withinMs) const {
   DWORD_PTR ignored = 0;
-  return !SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, withinMs, &ignored);
+  return !SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, Patience(withinMs), &ignored);
 }
 
 Settled App::WaitSettled(DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  const ULONGLONG end = GetTickCount64() + Patience(timeoutMs);
   for (;;) {
     if (HasExited()) return Settled::Exited;
     // Answered only when the thread is back in a message loop: its own, or a
@@ -467,7 +533,8 @@ BoxIcon App::ReadIcon(HWND iconStatic) const {
   if (!iconStatic || !(GetWindowLongW(iconStatic, GWL_STYLE) & WS_VISIBLE)) return BoxIcon::None;
   // Wine leaves the icon's place shown, empty, under the text of a box without one.
   DWORD_PTR held = 0;
-  if (SendMessageTimeoutW(iconStatic, STM_GETICON, 0, 0, SMTO_NORMAL, 5000, &held) && !held) {
+  if (SendMessageTimeoutW(iconStatic, STM_GETICON, 0, 0, SMTO_NORMAL, Patience(5000), &held) &&
+      !held) {
     return BoxIcon::None;
   }
   // Icon handles are private to each process under Wine: compare what is drawn
@@ -571,8 +638,8 @@ std::optional<Image> App::Capture() const {
   WaitUntil(
       [&] {
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &ignored);
-        Sleep(200);
+        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, Patience(1000), &ignored);
+        Sleep(200);  // pacing: looks this far apart would catch a paint under way
         auto next = Image::CaptureScreen(WindowRect());
         const bool stable = shown && next && shown->CountDifferences(*next) == 0;
         shown = std::move(next);
@@ -585,7 +652,7 @@ std::optional<Image> App::Capture() const {
 bool App::Close(DWORD timeoutMs) {
   if (!process_) return true;
   if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-  return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+  return WaitForSingleObject(process_.get(), Patience(timeoutMs)) == WAIT_OBJECT_0;
 }
 
 }  // namespace pelterwyn::e2e

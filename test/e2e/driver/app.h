@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,8 +53,14 @@ struct Keys {
   bool ctrl = false;
 };
 
+// Every wait is bounded by a timeout given for an ordinary machine, and
+// generous: a wait ends as soon as what it waits for shows. PELTERWYN_SLOW=1,
+// for where 32-bit programs run emulated (about 20 times slower), multiplies
+// every timeout by 25; this is the one place that does.
+DWORD Patience(DWORD timeoutMs);
+
 // Polls until done() holds or the time is up; true when it held.
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
 // The screen's DPI and work area as the tool sees them.
 int ScreenDpi();
@@ -102,19 +109,29 @@ class App {
 
   // Acting. Text and typing return once the tool has taken them in. Click and
   // SysCommand return at once; WaitSettled or WaitForBox then wait for them.
-  // Keys are taken only after sent messages: poll for what they should do.
   void SetText(ControlId id, const std::string& text);
   void Type(ControlId id, const std::string& text);  // WM_CHAR to the control
   void SetCheck(ControlId id, bool checked);
   void Click(ControlId id);
   void SysCommand(unsigned command);
   bool BringToFront();
-  // Real keys through SendInput to the foreground window.
+  // Real input through the system's input queue to the foreground window.
+  // Each returns once the window has read it from its queue, or dropped it,
+  // and is back in a message loop, its own or a box's: what the input started
+  // has ended, or put up a box. False when that does not happen in time.
   bool PressKey(WORD vk, Keys keys = {});
   bool TypeKeys(const std::string& text);
-  // A real left click in the middle of a control, through the system's input
-  // queue; returns once the window could have taken it, not when its run ends.
-  bool MouseClick(ControlId id);
+  bool MouseClick(ControlId id);  // a left click in the middle of a control
+  // The same, returning at once: for input that comes while a run holds the
+  // window. WaitInputTaken then waits as the others do.
+  bool QueueMouseClick(ControlId id);
+  bool QueueKey(WORD vk);
+  bool WaitInputTaken(DWORD timeoutMs = 60000);
+  // Shows that the input before it was not acted on, or has had all its
+  // effects: one more real input whose effect shows (Alt+E, a character typed
+  // into the server field), waited for; then the field's text is put back.
+  // Leaves the focus in the server field.
+  bool Checkpoint();
 
   // Waiting.
   Settled WaitSettled(DWORD timeoutMs = 30000);
@@ -142,7 +159,7 @@ class App {
   bool FillCurrentFolder(const std::vector<std::string>& files);
   bool FindWindowOfProcess(DWORD timeoutMs);
   void Stop();
-  bool TakeInput();
+  bool Queue(std::vector<INPUT> inputs);
   std::string ReadText(HWND window) const;
   HWND FindBox() const;
   MessageBoxInfo ReadBox(HWND box) const;
@@ -157,6 +174,9 @@ class App {
   DWORD processId_ = 0;
   DWORD threadId_ = 0;
   HWND window_ = nullptr;
+  // The keys and mouse buttons of queued input the window has not read yet,
+  // each with the toggle state its reading gives it.
+  std::map<WORD, bool> unread_;
 };
 
 }  // namespace pelterwyn::e2e

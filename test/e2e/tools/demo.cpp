@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "demo: cannot press keys in the window\n");
     return 1;
   }
-  // Keys are taken after sent messages: see the run begin before waiting for its end.
+  // See that Enter started a run before waiting for its end.
   if (!WaitUntil(
           [&] { return !app.Text(ControlId::txtResult).empty() || app.CurrentBox().has_value(); },
           timeoutMs)) {
