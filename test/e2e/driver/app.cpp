@@ -65,15 +65,6 @@ bool Send(std::vector<INPUT>& inputs) {
   return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-// The key or mouse button an input acts on, and whether it presses it.
-std::pair<WORD, bool> KeyOf(const INPUT& input) {
-  if (input.type == INPUT_MOUSE) {
-    return {VK_LBUTTON, (input.mi.dwFlags & MOUSEEVENTF_LEFTDOWN) != 0};
-  }
-  const WORD vk = (input.ki.dwFlags & KEYEVENTF_UNICODE) ? VK_PACKET : input.ki.wVk;
-  return {vk, !(input.ki.dwFlags & KEYEVENTF_KEYUP)};
-}
-
 struct WindowSearch {
   DWORD processId;
   HWND found;
@@ -256,12 +247,6 @@ bool App::Start(LaunchOptions options) {
     return false;
   }
   threadId_ = GetWindowThreadProcessId(window_, nullptr);
-  // Sharing the window's input state, GetKeyState here tells which keys and
-  // mouse buttons the window has read from its queue.
-  if (!AttachThreadInput(GetCurrentThreadId(), threadId_, TRUE)) {
-    error_ = "cannot share the input state of the window's thread";
-    return false;
-  }
   if (WaitSettled(10000) != Settled::Idle) {
     error_ = "the window did not settle";
     return false;
@@ -282,7 +267,6 @@ bool App::FindWindowOfProcess(DWORD timeoutMs) {
 }
 
 void App::Stop() {
-  if (threadId_) AttachThreadInput(GetCurrentThreadId(), threadId_, FALSE);
   if (process_ && !HasExited()) {
     if (!Close(3000)) {
       TerminateProcess(process_.get(), 1);
@@ -402,11 +386,12 @@ bool App::PressKey(WORD vk, Keys keys) { return Queue(KeyPress(vk, keys)) && Wai
 bool App::QueueKey(WORD vk) { return Queue(KeyPress(vk)); }
 
 bool App::TypeKeys(const std::string& text) {
-  // One at a time: each character is a press of the same key, VK_PACKET.
+  std::vector<INPUT> inputs;
   for (wchar_t c : Widen(text)) {
-    if (!Queue({CharInput(c, false), CharInput(c, true)}) || !WaitInputTaken()) return false;
+    inputs.push_back(CharInput(c, false));
+    inputs.push_back(CharInput(c, true));
   }
-  return true;
+  return Queue(std::move(inputs)) && WaitInputTaken();
 }
 
 bool App::MouseClick(ControlId id) { return QueueMouseClick(id) && WaitInputTaken(); }
@@ -424,43 +409,29 @@ bool App::QueueMouseClick(ControlId id) {
   return Queue(std::move(inputs));
 }
 
-bool App::Queue(std::vector<INPUT> inputs) {
-  if (!BringToFront()) return false;
-  // Reading a press from the queue flips the key's toggle state: two presses
-  // of one key unread at once could not be told from none.
-  for (const INPUT& input : inputs) {
-    const auto [vk, press] = KeyOf(input);
-    if (!press) continue;
-    if (unread_.contains(vk)) return false;
-    unread_[vk] = (GetKeyState(vk) & 1) == 0;
-  }
-  return Send(inputs);
-}
+bool App::Queue(std::vector<INPUT> inputs) { return BringToFront() && Send(inputs); }
 
 bool App::WaitInputTaken(DWORD timeoutMs) {
-  const bool read = WaitUntil(
-      [&] {
-        for (const auto& [vk, toggled] : unread_) {
-          const SHORT state = GetKeyState(vk);
-          if (state < 0 || ((state & 1) != 0) != toggled) return HasExited();
-        }
-        return true;
-      },
-      timeoutMs);
-  unread_.clear();
+  // The thread takes a paint only when its queue holds no input and nothing
+  // posted: once a label asked to paint after the input has painted, the
+  // input was read or dropped, and what it posted was handled. (A handler
+  // that repaints the whole window answers early; WaitSettled then waits for
+  // that handler's end.)
+  const HWND probe = Control(ControlId::Label1);
+  InvalidateRect(probe, nullptr, FALSE);
+  const bool read =
+      WaitUntil([&] { return HasExited() || !GetUpdateRect(probe, nullptr, FALSE); }, timeoutMs);
   return read && WaitSettled(timeoutMs) != Settled::Timeout;
 }
 
 bool App::Checkpoint() {
-  // What the marker follows is judged by the marker alone.
-  unread_.clear();
   constexpr char kMarker[] = "#";
   const std::string server = Text(ControlId::txtServer);
   // Alt+E selects the field's text, which the marker then replaces.
   std::vector<INPUT> inputs = KeyPress('E', {.alt = true});
   inputs.push_back(CharInput(kMarker[0], false));
   inputs.push_back(CharInput(kMarker[0], true));
-  if (!BringToFront() || !Send(inputs)) return false;
+  if (!Queue(std::move(inputs))) return false;
   const bool shown =
       WaitUntil([&] { return HasExited() || Text(ControlId::txtServer) == kMarker; }, 60000) &&
       !HasExited();
@@ -484,12 +455,26 @@ bool App::IsBusy(DWORD withinMs) const {
 }
 
 Settled App::WaitSettled(DWORD timeoutMs) {
+  // Back in a message loop, its own or a box's, the thread has handled a
+  // message posted to it. A sent one proves less: a handler answers it from
+  // within any wait, COM's among them. The probe is the count field's
+  // modified flag, which nothing else reads: cleared by a sent message, set
+  // again by a posted one.
+  const HWND probe = Control(ControlId::txtCount);
   const ULONGLONG end = GetTickCount64() + Patience(timeoutMs);
+  bool posted = false;
   for (;;) {
     if (HasExited()) return Settled::Exited;
-    // Answered only when the thread is back in a message loop: its own, or a
-    // message box's.
-    if (!IsBusy(kAnswerMs)) return FindBox() ? Settled::Box : Settled::Idle;
+    DWORD_PTR modified = 0;
+    if (!posted) {
+      posted = SendMessageTimeoutW(probe, EM_SETMODIFY, FALSE, 0, SMTO_NORMAL, Patience(kAnswerMs),
+                                   &modified) &&
+               PostMessageW(probe, EM_SETMODIFY, TRUE, 0);
+    } else if (SendMessageTimeoutW(probe, EM_GETMODIFY, 0, 0, SMTO_NORMAL, Patience(kAnswerMs),
+                                   &modified)) {
+      if (modified) return FindBox() ? Settled::Box : Settled::Idle;
+      Sleep(20);  // pacing between looks
+    }
     if (GetTickCount64() >= end) return Settled::Timeout;
   }
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -135,7 +134,8 @@ class App {
 
   // Waiting.
   Settled WaitSettled(DWORD timeoutMs = 30000);
-  // The UI thread answers no message within the time: a handler holds it.
+  // The UI thread answers no sent message within the time: a handler holds
+  // it, and waits in nothing that answers one.
   bool IsBusy(DWORD withinMs = 20) const;
   std::optional<MessageBoxInfo> CurrentBox() const;
   std::optional<MessageBoxInfo> WaitForBox(DWORD timeoutMs = 10000);
@@ -174,9 +174,6 @@ class App {
   DWORD processId_ = 0;
   DWORD threadId_ = 0;
   HWND window_ = nullptr;
-  // The keys and mouse buttons of queued input the window has not read yet,
-  // each with the toggle state its reading gives it.
-  std::map<WORD, bool> unread_;
 };
 
 }  // namespace pelterwyn::e2e
