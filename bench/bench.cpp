@@ -34,7 +34,7 @@ namespace {
 using namespace pelterwyn;
 using e2e::App;
 using e2e::Settled;
-using e2e::UniqueHandle;
+using owners::UniqueHandle;
 
 constexpr DWORD kRunTimeoutMs = 20 * 60 * 1000;
 
@@ -88,9 +88,9 @@ struct Started {
   ~Started() {
     if (!process) return;
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process.get(), 5000) != WAIT_OBJECT_0) {
-      TerminateProcess(process.get(), 1);
-      WaitForSingleObject(process.get(), 5000);
+    if (WaitForSingleObject(process.Get(), 5000) != WAIT_OBJECT_0) {
+      TerminateProcess(process.Get(), 1);
+      WaitForSingleObject(process.Get(), 5000);
     }
   }
 };
@@ -124,8 +124,8 @@ void Start(Started& started, const std::string& exe, const std::string& argument
                       folder.c_str(), &startup, &info)) {
     Fail("cannot start " + exe);
   }
-  started.process.reset(info.hProcess);
-  CloseHandle(info.hThread);
+  started.process.Reset(info.hProcess);
+  const UniqueHandle thread(info.hThread);
   WaitForInputIdle(info.hProcess, 10000);
   while (!(started.window = VisibleWindowOf(info.dwProcessId))) {
     if (NowMs() - start > 15000) Fail("no window of " + exe);
@@ -149,7 +149,7 @@ double WorkingSetMb(HWND window) {
   UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
-  if (!process || !GetProcessMemoryInfo(process.get(), &counters, sizeof counters)) {
+  if (!process || !GetProcessMemoryInfo(process.Get(), &counters, sizeof counters)) {
     Fail("cannot read the working set");
   }
   return static_cast<double>(counters.WorkingSetSize) / (1024.0 * 1024.0);
@@ -258,7 +258,7 @@ double SendInBareWindow(int count) {
   HWND box = FindWindowExW(bare.window, nullptr, L"Edit", nullptr);
   const double start = NowMs();
   SendNotifyMessageW(button, BM_CLICK, 0, 0);
-  if (!WaitAnswered(bare.window, bare.process.get(), kRunTimeoutMs)) Fail("the bare window hung");
+  if (!WaitAnswered(bare.window, bare.process.Get(), kRunTimeoutMs)) Fail("the bare window hung");
   const double ms = NowMs() - start;
   if (WindowText(box) != kProgress + std::to_string(count)) Fail("the bare window did not run");
   return ms;

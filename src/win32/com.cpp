@@ -49,86 +49,72 @@ std::string SystemMessageText(HRESULT hr) {
   }
 }
 
-Bstr::Bstr(std::string_view text) : Bstr(std::wstring_view(Widen(text))) {}
-
-Bstr::Bstr(std::wstring_view text) {
-  Reset(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
-}
+Bstr MakeBstr(std::string_view text) { return Bstr(std::wstring_view(Widen(text))); }
 
 std::string NarrowBstr(BSTR text) {
   return text ? Narrow(std::wstring_view(text, SysStringLen(text))) : std::string();
 }
 
-Variant& Variant::operator=(Variant&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    value_ = other.value_;
-    VariantInit(&other.value_);
-  }
-  return *this;
-}
+namespace variant {
 
-void Variant::Reset() {
-  VariantClear(&value_);
-  VariantInit(&value_);
-}
+Variant Text(std::string_view text) { return Text(std::wstring_view(Widen(text))); }
 
-Variant Variant::Text(std::string_view text) { return Text(std::wstring_view(Widen(text))); }
-
-Variant Variant::Text(std::wstring_view text) {
+Variant Text(std::wstring_view text) {
   Variant v;
-  V_VT(&v.value_) = VT_BSTR;
-  V_BSTR(&v.value_) = Bstr(text).Detach();
+  V_VT(v.Get()) = VT_BSTR;
+  V_BSTR(v.Get()) = Bstr(text).Detach();
   return v;
 }
 
-Variant Variant::Bool(bool value) {
+Variant Bool(bool value) {
   Variant v;
-  V_VT(&v.value_) = VT_BOOL;
-  V_BOOL(&v.value_) = value ? VARIANT_TRUE : VARIANT_FALSE;
+  V_VT(v.Get()) = VT_BOOL;
+  V_BOOL(v.Get()) = value ? VARIANT_TRUE : VARIANT_FALSE;
   return v;
 }
 
-Variant Variant::Int16(std::int16_t value) {
+Variant Int16(std::int16_t value) {
   Variant v;
-  V_VT(&v.value_) = VT_I2;
-  V_I2(&v.value_) = value;
+  V_VT(v.Get()) = VT_I2;
+  V_I2(v.Get()) = value;
   return v;
 }
 
-Variant Variant::Int32(std::int32_t value) {
+Variant Int32(std::int32_t value) {
   Variant v;
-  V_VT(&v.value_) = VT_I4;
-  V_I4(&v.value_) = value;
+  V_VT(v.Get()) = VT_I4;
+  V_I4(v.Get()) = value;
   return v;
 }
 
-Variant Variant::Dispatch(IDispatch* object) {
+Variant Dispatch(IDispatch* object) {
   Variant v;
-  V_VT(&v.value_) = VT_DISPATCH;
-  V_DISPATCH(&v.value_) = ComPtr<IDispatch>::Share(object).Detach();
+  V_VT(v.Get()) = VT_DISPATCH;
+  V_DISPATCH(v.Get()) = ComPtr<IDispatch>::Share(object).Detach();
   return v;
 }
 
-Variant Variant::VariantArray(SafeArray array) {
+Variant VariantArray(SafeArray array) {
   Variant v;
-  V_VT(&v.value_) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(&v.value_) = array.Detach();
+  V_VT(v.Get()) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(v.Get()) = array.Detach();
   return v;
 }
 
-Variant Variant::Int16Ref(SHORT* target) {
+Variant Int16Ref(SHORT* target) {
   Variant v;
-  V_VT(&v.value_) = VT_I2 | VT_BYREF;
-  V_I2REF(&v.value_) = target;
+  V_VT(v.Get()) = VT_I2 | VT_BYREF;
+  V_I2REF(v.Get()) = target;
   return v;
 }
 
-Variant Variant::BstrRef(BSTR* target) {
+Variant BstrRef(BSTR* target) {
   Variant v;
-  V_VT(&v.value_) = VT_BSTR | VT_BYREF;
-  V_BSTRREF(&v.value_) = target;
+  V_VT(v.Get()) = VT_BSTR | VT_BYREF;
+  V_BSTRREF(v.Get()) = target;
   return v;
 }
+
+}  // namespace variant
 
 }  // namespace pelterwyn::win32

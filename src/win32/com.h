@@ -1,20 +1,18 @@
 #pragma once
 
-// The owning wrappers for COM resources, and the one conversion between the
-// core's 8-bit text (process code page) and the UTF-16 of the COM boundary.
+// The one conversion between the core's 8-bit text (process code page) and
+// the UTF-16 of the COM boundary, and the values the adapters build with it.
 
 #include <windows.h>
 
 #include <ole2.h>
 #include <oleauto.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 
-#include "win32/handles.h"
+#include "owners/com.h"
 
 namespace pelterwyn::win32 {
 
@@ -29,112 +27,29 @@ std::string NarrowBstr(BSTR text);
 // the system has none.
 std::string SystemMessageText(HRESULT hr);
 
-// An interface pointer that holds one reference.
-template <class T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(std::nullptr_t) {}  // NOLINT(google-explicit-constructor)
-  ComPtr(const ComPtr& other) : ptr_(other.ptr_) {
-    if (ptr_) ptr_->AddRef();
-  }
-  ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
-  ComPtr& operator=(ComPtr other) noexcept {
-    std::swap(ptr_, other.ptr_);
-    return *this;
-  }
-  ~ComPtr() { Reset(); }
+// The COM owners by their short names; what follows builds their values.
+using owners::Bstr;
+using owners::ComPtr;
+using owners::SafeArray;
+using owners::Variant;
 
-  // Takes over a reference the caller already holds.
-  static ComPtr Attach(T* ptr) {
-    ComPtr result;
-    result.ptr_ = ptr;
-    return result;
-  }
-  // Adds a reference of its own.
-  static ComPtr Share(T* ptr) {
-    if (ptr) ptr->AddRef();
-    return Attach(ptr);
-  }
+// Allocates a (never null) BSTR from text in the process code page.
+Bstr MakeBstr(std::string_view text);
 
-  void Reset() {
-    if (T* ptr = std::exchange(ptr_, nullptr)) ptr->Release();
-  }
-  [[nodiscard]] T* Detach() { return std::exchange(ptr_, nullptr); }
-  [[nodiscard]] T* Get() const { return ptr_; }
-  T* operator->() const { return ptr_; }
-  explicit operator bool() const { return ptr_ != nullptr; }
-
-  // For out parameters: drops the current reference first.
-  T** Put() {
-    Reset();
-    return &ptr_;
-  }
-  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-
-  template <class U>
-  HRESULT As(ComPtr<U>& out) const {
-    if (!ptr_) return E_POINTER;
-    return ptr_->QueryInterface(__uuidof(U), out.PutVoid());
-  }
-
- private:
-  T* ptr_ = nullptr;
-};
-
-// A BSTR, freed on destruction.
-class Bstr : public UniqueAny<NullIsInvalid<BSTR, SysFreeString>> {
- public:
-  using UniqueAny::UniqueAny;
-  // Allocates a (never null) BSTR from text in the process code page.
-  explicit Bstr(std::string_view text);
-  explicit Bstr(std::wstring_view text);
-
-  // In the process code page; a null BSTR is the empty text.
-  [[nodiscard]] std::string ToString() const { return NarrowBstr(Get()); }
-};
-
-// A SAFEARRAY, destroyed on destruction.
-using SafeArray = UniqueAny<NullIsInvalid<SAFEARRAY*, SafeArrayDestroy>>;
-
-// A VARIANT, cleared on destruction. Its layout is that of a VARIANT, so an
-// array of them can be handed to IDispatch::Invoke as its arguments.
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  Variant(Variant&& other) noexcept : value_(other.value_) { VariantInit(&other.value_); }
-  Variant& operator=(Variant&& other) noexcept;
-  ~Variant() { Reset(); }
-
-  static Variant Text(std::string_view text);
-  static Variant Text(std::wstring_view text);
-  static Variant Bool(bool value);
-  static Variant Int16(std::int16_t value);
-  static Variant Int32(std::int32_t value);
-  // Holds a reference of its own; a null pointer gives a null object reference.
-  static Variant Dispatch(IDispatch* object);
-  static Variant VariantArray(SafeArray array);
-  // By reference: the target must outlive the VARIANT, which does not own it.
-  static Variant Int16Ref(SHORT* target);
-  static Variant BstrRef(BSTR* target);
-
-  void Reset();
-  [[nodiscard]] VARTYPE Type() const { return V_VT(&value_); }
-  [[nodiscard]] const VARIANT* Get() const { return &value_; }
-  VARIANT* Get() { return &value_; }
-  // For out parameters: clears the current value first.
-  VARIANT* Put() {
-    Reset();
-    return &value_;
-  }
-
- private:
-  VARIANT value_;
-};
-
-static_assert(sizeof(Variant) == sizeof(VARIANT));
+// The arguments the adapters pass.
+namespace variant {
+Variant Text(std::string_view text);
+Variant Text(std::wstring_view text);
+Variant Bool(bool value);
+Variant Int16(std::int16_t value);
+Variant Int32(std::int32_t value);
+// Holds a reference of its own; a null pointer gives a null object reference.
+Variant Dispatch(IDispatch* object);
+Variant VariantArray(SafeArray array);
+// By reference: the target must outlive the VARIANT, which does not own it.
+Variant Int16Ref(SHORT* target);
+Variant BstrRef(BSTR* target);
+}  // namespace variant
 
 // Initialises COM (and OLE, for the window) on the calling thread, a
 // single-threaded apartment, for the object's lifetime.

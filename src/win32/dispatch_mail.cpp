@@ -241,12 +241,12 @@ class Dispatcher {
       // An exception without a code is a failure all the same: it must not
       // read as success.
       if (exception.scode == 0 && exception.wCode == 0) {
-        std::string text = description.ToString();
+        std::string text = NarrowBstr(description.Get());
         err.Raise(static_cast<std::int32_t>(hr), text.empty() ? SystemMessageText(hr) : text);
       } else {
         err.Raise(exception.scode != 0 ? static_cast<std::int32_t>(exception.scode)
                                        : static_cast<std::int32_t>(exception.wCode),
-                  description.ToString());
+                  NarrowBstr(description.Get()));
       }
       return std::nullopt;
     }
@@ -277,7 +277,7 @@ class RecipientAdapter final : public mail::Recipient {
   explicit RecipientAdapter(Dispatcher d) : d_(std::move(d)) {}
 
   bool SetAddress(const std::string& address, ErrorState& err) override {
-    return d_.Put(kAddress, Variant::Text(address), err);
+    return d_.Put(kAddress, variant::Text(address), err);
   }
   bool Resolve(ErrorState& err) override {
     return d_.Call(kResolve, DISPATCH_METHOD, {}, err).has_value();
@@ -308,10 +308,10 @@ class AttachmentsAdapter final : public mail::Attachments {
   bool Add(const std::string& name, std::int16_t position, std::int32_t type,
            const std::wstring& source, ErrorState& err) override {
     std::vector<Variant> args;
-    args.push_back(Variant::Text(name));
-    args.push_back(Variant::Int16(position));
-    args.push_back(Variant::Int32(type));
-    args.push_back(Variant::Text(source));
+    args.push_back(variant::Text(name));
+    args.push_back(variant::Int16(position));
+    args.push_back(variant::Int32(type));
+    args.push_back(variant::Text(source));
     return d_.Call(kAdd, DISPATCH_METHOD, std::move(args), err).has_value();
   }
 
@@ -328,17 +328,17 @@ class MessageAdapter final : public mail::Message {
     return Wrap<RecipientsAdapter>(d_, d_.Get(kRecipients, err), err);
   }
   bool SetSubject(const std::string& subject, ErrorState& err) override {
-    return d_.Put(kSubject, Variant::Text(subject), err);
+    return d_.Put(kSubject, variant::Text(subject), err);
   }
   bool SetText(const std::string& text, ErrorState& err) override {
-    return d_.Put(kText, Variant::Text(text), err);
+    return d_.Put(kText, variant::Text(text), err);
   }
   ObjectResult<mail::Attachments> GetAttachments(ErrorState& err) override {
     return Wrap<AttachmentsAdapter>(d_, d_.Get(kAttachments, err), err);
   }
   bool Send(bool saveCopy, ErrorState& err) override {
     std::vector<Variant> args;
-    args.push_back(Variant::Bool(saveCopy));
+    args.push_back(variant::Bool(saveCopy));
     return d_.Call(kSend, DISPATCH_METHOD, std::move(args), err).has_value();
   }
 
@@ -377,7 +377,7 @@ class FolderAdapter final : public mail::Folder {
   }
   ObjectResult<mail::Folder> Folders(const std::string& name, ErrorState& err) override {
     std::vector<Variant> args;
-    args.push_back(Variant::Text(name));
+    args.push_back(variant::Text(name));
     return Wrap<FolderAdapter>(
         d_, d_.Call(kFolders, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(args), err), err);
   }
@@ -392,18 +392,18 @@ class SessionAdapter final : public mail::Session {
 
   bool LogonWithAllArgs(const std::string& profileInfo, ErrorState& err) override {
     std::vector<Variant> args;
-    args.push_back(Variant::Text(""));     // ProfileName
-    args.push_back(Variant::Text(""));     // ProfilePassword
-    args.push_back(Variant::Bool(false));  // ShowDialog
-    args.push_back(Variant::Bool(true));   // NewSession
-    args.push_back(Variant::Int16(0));     // ParentWindow
-    args.push_back(Variant::Bool(true));   // NoMail
-    args.push_back(Variant::Text(profileInfo));
+    args.push_back(variant::Text(""));     // ProfileName
+    args.push_back(variant::Text(""));     // ProfilePassword
+    args.push_back(variant::Bool(false));  // ShowDialog
+    args.push_back(variant::Bool(true));   // NewSession
+    args.push_back(variant::Int16(0));     // ParentWindow
+    args.push_back(variant::Bool(true));   // NoMail
+    args.push_back(variant::Text(profileInfo));
     return d_.Call(kLogon, DISPATCH_METHOD, std::move(args), err).has_value();
   }
   bool LogonWithProfileInfo(const std::string& profileInfo, ErrorState& err) override {
-    Bstr info(profileInfo);
-    return d_.CallNamed(kLogon, kProfileInfo, Variant::BstrRef(info.AddressOf()), err).has_value();
+    Bstr info = MakeBstr(profileInfo);
+    return d_.CallNamed(kLogon, kProfileInfo, variant::BstrRef(info.AddressOf()), err).has_value();
   }
   bool Logoff(ErrorState& err) override {
     return d_.Call(kLogoff, DISPATCH_METHOD, {}, err).has_value();
@@ -421,7 +421,7 @@ class SessionAdapter final : public mail::Session {
   }
   ObjectResult<mail::Folder> GetDefaultFolder(std::int32_t folderType, ErrorState& err) override {
     std::vector<Variant> args;
-    args.push_back(Variant::Int32(folderType));
+    args.push_back(variant::Int32(folderType));
     return Wrap<FolderAdapter>(
         d_, d_.Call(kGetDefaultFolder, DISPATCH_METHOD, std::move(args), err), err);
   }
@@ -444,7 +444,7 @@ class TableAdapter final : public mail::MapiTable {
       }
       object = ours->Object();
     }
-    return d_.Put(kItem, Variant::Dispatch(object), err);
+    return d_.Put(kItem, variant::Dispatch(object), err);
   }
   std::optional<std::int16_t> RowCount(ErrorState& err) override {
     auto count = ConvertTo(VT_I2, d_.Get(kRowCount, err), err);
@@ -459,18 +459,18 @@ class TableAdapter final : public mail::MapiTable {
       return false;
     }
     for (LONG i = 0; i < static_cast<LONG>(propertyTags.size()); ++i) {
-      Variant tag = Variant::Int32(propertyTags[static_cast<std::size_t>(i)]);
+      Variant tag = variant::Int32(propertyTags[static_cast<std::size_t>(i)]);
       const HRESULT hr = SafeArrayPutElement(columns.Get(), &i, tag.Get());
       if (FAILED(hr)) {
         RaiseHResult(err, hr);
         return false;
       }
     }
-    return d_.Put(kColumns, Variant::VariantArray(std::move(columns)), err);
+    return d_.Put(kColumns, variant::VariantArray(std::move(columns)), err);
   }
   bool Sort(std::int32_t propertyTag, ErrorState& err) override {
     std::vector<Variant> args;
-    args.push_back(Variant::Int32(propertyTag));
+    args.push_back(variant::Int32(propertyTag));
     return d_.Call(kSort, DISPATCH_METHOD, std::move(args), err).has_value();
   }
   bool GoToFirst(ErrorState& err) override {
@@ -483,7 +483,7 @@ class TableAdapter final : public mail::MapiTable {
                                         ErrorState& err) override {
     SHORT wanted = count;
     std::vector<Variant> args;
-    args.push_back(byReference ? Variant::Int16Ref(&wanted) : Variant::Int16(count));
+    args.push_back(byReference ? variant::Int16Ref(&wanted) : variant::Int16(count));
     auto result = d_.Call(kGetRows, DISPATCH_METHOD, std::move(args), err);
     if (!result) return std::nullopt;
     auto block = Dereferenced(std::move(*result), err);

@@ -1,6 +1,8 @@
 #include "win32/main_window.h"
 
+#include <cstdio>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 #include "console/about.h"
@@ -257,9 +259,14 @@ void MainWindow::BuildControls() {
     HWND control = CreateWindowExW(
         exStyle, windowClass, Widen(c.caption).c_str(), style, 0, 0, 0, 0, dialog_.Get(),
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ItemId(c.id))), instance_, nullptr);
+    // A label the subclass did not take stays a plain static: it still paints,
+    // perhaps over a neighbour's border, and the labels that took keep the
+    // static's procedure to call.
     if (control && c.kind == ControlKind::Label) {
-      staticProc = reinterpret_cast<WNDPROC>(
-          SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
+      if (const auto previous = reinterpret_cast<WNDPROC>(
+              SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)))) {
+        staticProc = previous;
+      }
     }
   }
   ApplyFont();
@@ -323,8 +330,13 @@ void MainWindow::OnClick(ControlId id) {
   busy_ = true;
   try {
     form_->Click(id);
+  } catch (const std::exception& e) {
+    // No failure may cross the dialog manager or end the program; a debugger
+    // still hears of it. Formatted without allocating: nothing may throw here.
+    char line[512];
+    std::snprintf(line, sizeof line, "Pelterwyn: a click ended in an exception: %s\n", e.what());
+    OutputDebugStringA(line);
   } catch (...) {
-    // No failure may cross the dialog manager or end the program.
   }
   DiscardQueuedInput();
   busy_ = false;

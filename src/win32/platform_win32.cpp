@@ -21,7 +21,7 @@ std::string Win32Locale::NowAsGeneralDate() {
   SystemTimeToVariantTime(&now, &date);
   Bstr text;
   if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, text.Put()))) return {};
-  return text.ToString();
+  return NarrowBstr(text.Get());
 }
 
 std::optional<std::int16_t> Win32Locale::TextToInt16(const std::string& text) {
@@ -48,7 +48,7 @@ std::optional<double> Win32Locale::TextToDouble(const std::string& text) {
 std::string Win32Locale::SingleToText(float value) {
   Bstr text;
   if (FAILED(VarBstrFromR4(value, LOCALE_USER_DEFAULT, 0, text.Put()))) return {};
-  return text.ToString();
+  return NarrowBstr(text.Get());
 }
 
 std::wstring ModulePath() {

@@ -72,7 +72,7 @@ const std::vector<Member>& Messages::Members() const {
 void Messages::Call(const Member& member, bool, const Args& args, Variant& result) {
   switch (member.id) {
     case kDispCount:
-      result = Variant::Int32(static_cast<LONG>(store::CountMessages(dir_)));
+      result = variant::Int32(static_cast<LONG>(store::CountMessages(dir_)));
       break;
     case kDispAdd: {
       // Held in memory until sent: a message that is never sent leaves no file.

@@ -19,6 +19,7 @@ using com::Args;
 using com::DispatchObject;
 using com::Member;
 using com::Variant;
+namespace variant = com::variant;
 using com::World;
 
 // {3FA7DEB3-6438-101B-ACC1-00AA00423326}: the class of MAPI.Session.

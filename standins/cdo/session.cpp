@@ -69,9 +69,9 @@ void Session::Call(const Member& member, bool, const Args& args, Variant& result
       break;
     case kDispSessionName:
       if (logon_) {
-        result = Variant::Text(L"MAPI Profile for " + com::FromUtf8(logon_->alias));
+        result = variant::Text(L"MAPI Profile for " + com::FromUtf8(logon_->alias));
       } else if (const auto& name = world().Faults().session.nameBeforeLogon) {
-        result = Variant::Text(com::FromUtf8(*name));
+        result = variant::Text(com::FromUtf8(*name));
       } else {
         com::Fail(errors::kNotInitialized);
       }

@@ -292,7 +292,7 @@ HRESULT DispatchObject::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
       *out = static_cast<IDispatch*>(this);
-    } else if (IsEqualIID(iid, kIidStandinObject)) {
+    } else if (IsEqualIID(iid, __uuidof(IStandinObject))) {
       *out = static_cast<IStandinObject*>(this);
     } else {
       *out = nullptr;
@@ -394,7 +394,7 @@ DispatchObject::Outcome DispatchObject::RunMember(const Member& member, bool put
   }
   if (const store::Fault* fault = world_->CountCall(type_, ToUtf8(member.name))) {
     if (fault->kind == store::Fault::Kind::Nothing) {
-      if (member.returnsObject && !put) outcome.value = Variant::Object(nullptr);
+      if (member.returnsObject && !put) outcome.value = variant::Object(nullptr);
     } else {
       outcome.error = DispatchError{fault->number, fault->description};
       outcome.deferred = fault->kind == store::Fault::Kind::DeferredFail;
@@ -461,7 +461,7 @@ HRESULT DispatchObject::GetFolderPath(BSTR* path) {
 }
 
 Variant DispatchObject::Give(DispatchObject* created) {
-  return Variant::Object(static_cast<IDispatch*>(created));
+  return variant::Object(static_cast<IDispatch*>(created));
 }
 
 }  // namespace standin::com

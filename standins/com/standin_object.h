@@ -9,10 +9,6 @@
 // its folder, and the journal names objects passed as arguments.
 namespace standin::com {
 
-// {787B8C1F-5515-4477-8D7E-AB481DAF9970}
-inline constexpr IID kIidStandinObject = {
-    0x787b8c1f, 0x5515, 0x4477, {0x8d, 0x7e, 0xab, 0x48, 0x1d, 0xaf, 0x99, 0x70}};
-
 struct IStandinObject : public IUnknown {
   // "Messages#2".
   virtual HRESULT STDMETHODCALLTYPE GetJournalId(BSTR* id) = 0;
@@ -21,3 +17,6 @@ struct IStandinObject : public IUnknown {
 };
 
 }  // namespace standin::com
+
+__CRT_UUID_DECL(standin::com::IStandinObject, 0x787b8c1f, 0x5515, 0x4477, 0x8d, 0x7e, 0xab, 0x48,
+                0x1d, 0xaf, 0x99, 0x70)

@@ -9,8 +9,8 @@ namespace {
 
 std::string ObjectText(IUnknown* object) {
   if (!object) return "null";
-  auto standin = ComPtr<IUnknown>::Share(object).As<IStandinObject>(kIidStandinObject);
-  if (!standin) return "foreign";
+  ComPtr<IStandinObject> standin;
+  if (FAILED(ComPtr<IUnknown>::Share(object).As(standin))) return "foreign";
   Bstr id;
   if (FAILED(standin->GetJournalId(id.Put()))) return "foreign";
   return ToUtf8(id.View());

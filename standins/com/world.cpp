@@ -30,7 +30,7 @@ World::World(std::filesystem::path root, std::wstring journalPath, std::wstring 
   if (!journalPath.empty()) {
     // Append-only access: every line lands whole at the end, even with the
     // session and table DLLs (or two processes) writing the same file.
-    journal_ = FileHandle(CreateFileW(journalPath.c_str(), FILE_APPEND_DATA,
+    journal_ = UniqueFile(CreateFileW(journalPath.c_str(), FILE_APPEND_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   }

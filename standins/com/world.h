@@ -40,7 +40,7 @@ class World {
   store::Faults faults_;
   std::wstring errorSource_;
   std::mutex mutex_;
-  FileHandle journal_;
+  UniqueFile journal_;
   std::map<std::string, int> calls_;
 };
 

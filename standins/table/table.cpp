@@ -9,6 +9,7 @@ namespace standin::table {
 namespace {
 
 using com::Variant;
+namespace variant = com::variant;
 
 enum : DISPID {
   kDispItem = 0x7001,
@@ -23,9 +24,9 @@ enum : DISPID {
 // The value of one property of a row: VT_BSTR, or VT_ERROR MAPI_E_NOT_FOUND
 // for a property the row does not have.
 Variant PropertyValue(const store::MessageSummary& row, std::int32_t tag) {
-  if (tag == kPrSubject) return Variant::Text(com::FromUtf8(row.subject));
-  if (tag == kPrSenderName) return Variant::Text(com::FromUtf8(row.senderName));
-  return Variant::Error(errors::kNotFound);
+  if (tag == kPrSubject) return variant::Text(com::FromUtf8(row.subject));
+  if (tag == kPrSenderName) return variant::Text(com::FromUtf8(row.senderName));
+  return variant::Error(errors::kNotFound);
 }
 
 }  // namespace
@@ -62,7 +63,7 @@ void MapiTable::Call(const com::Member& member, bool, const com::Args& args, Var
       RequireItem();
       const auto& reported = world().Faults().table.rowCount;
       result =
-          Variant::Int32(reported ? static_cast<LONG>(*reported) : static_cast<LONG>(rows_.size()));
+          variant::Int32(reported ? static_cast<LONG>(*reported) : static_cast<LONG>(rows_.size()));
       break;
     }
     case kDispColumns:
@@ -89,10 +90,10 @@ void MapiTable::Attach(IDispatch* messages) {
   rows_.clear();
   position_ = 0;
   if (!messages) return;  // detached
-  auto standin =
-      com::ComPtr<IDispatch>::Share(messages).As<com::IStandinObject>(com::kIidStandinObject);
+  com::ComPtr<com::IStandinObject> standin;
   com::Bstr folder;
-  if (!standin || FAILED(standin->GetFolderPath(folder.Put()))) {
+  if (FAILED(com::ComPtr<IDispatch>::Share(messages).As(standin)) ||
+      FAILED(standin->GetFolderPath(folder.Put()))) {
     com::Fail(errors::kInvalidParameter);  // not a message collection this table can read
   }
   for (const auto& file : store::MessageFiles(std::filesystem::path(std::wstring(folder.View())))) {
@@ -159,7 +160,7 @@ Variant MapiTable::Row() {
     if (FAILED(SafeArrayPutElement(array.Get(), &c, value.Get()))) com::Fail(errors::kCallFailed);
   }
   ++position_;
-  return Variant::Array(array.Detach(), VT_VARIANT);
+  return variant::Array(std::move(array), VT_VARIANT);
 }
 
 Variant MapiTable::Rows(std::int32_t wanted) {
@@ -185,7 +186,7 @@ Variant MapiTable::Rows(std::int32_t wanted) {
     }
   }
   position_ += count;
-  return Variant::Array(array.Detach(), VT_VARIANT);
+  return variant::Array(std::move(array), VT_VARIANT);
 }
 
 }  // namespace standin::table

@@ -496,9 +496,9 @@ TEST_F(LogonRun, ALogThatCannotBeWrittenLeavesTheResultBoxComplete) {
   const std::string earlier = "earlier run\r\n";
   ASSERT_TRUE(testing::WriteFileBytes(app.LogPath(), earlier));
   {
-    const UniqueHandle held(CreateFileA(app.LogPath().c_str(), GENERIC_READ, 0, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+    const owners::UniqueFile held(CreateFileA(app.LogPath().c_str(), GENERIC_READ, 0, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(held.Get(), INVALID_HANDLE_VALUE);
     run = RunLogon();
   }
   ExpectBoxTrace(run, expected);

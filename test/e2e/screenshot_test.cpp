@@ -68,30 +68,30 @@ void ExpectFramedAt(const Shot& shot, const RECT& r, const char* name) {
 // without the access key underlined.
 Image RenderLabel(const std::string& caption, SIZE size, COLORREF background, int dpi,
                   bool underline) {
-  ScreenDc screen;
-  UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-  UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), size.cx, size.cy));
+  const auto screen = owners::GetWindowDc(nullptr);
+  owners::UniqueMemoryDc memory(CreateCompatibleDC(screen.Get().dc));
+  owners::UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get().dc, size.cx, size.cy));
   LOGFONTW font{};
   font.lfHeight = -MulDiv(8, dpi, 72);
   font.lfCharSet = DEFAULT_CHARSET;
   wcscpy(font.lfFaceName, L"MS Shell Dlg");
-  UniqueGdi<HFONT> dialogFont(CreateFontIndirectW(&font));
+  owners::UniqueGdi<HFONT> dialogFont(CreateFontIndirectW(&font));
   {
-    Selection selectedBitmap(memory.get(), bitmap.get());
-    Selection selectedFont(memory.get(), dialogFont.get());
+    const auto selectedBitmap = owners::SelectInto(memory.Get(), bitmap.Get());
+    const auto selectedFont = owners::SelectInto(memory.Get(), dialogFont.Get());
     RECT all{0, 0, size.cx, size.cy};
-    UniqueGdi<HBRUSH> brush(CreateSolidBrush(background));
-    FillRect(memory.get(), &all, brush.get());
-    SetBkMode(memory.get(), TRANSPARENT);
-    SetTextColor(memory.get(), GetSysColor(COLOR_WINDOWTEXT));
+    owners::UniqueGdi<HBRUSH> brush(CreateSolidBrush(background));
+    FillRect(memory.Get(), &all, brush.Get());
+    SetBkMode(memory.Get(), TRANSPARENT);
+    SetTextColor(memory.Get(), GetSysColor(COLOR_WINDOWTEXT));
     // Wine's DrawText does not know DT_HIDEPREFIX: without the underline is
     // the caption without its "&".
     std::string text = caption;
     if (!underline) text.erase(text.find('&'), 1);
-    DrawTextA(memory.get(), text.c_str(), -1, &all,
+    DrawTextA(memory.Get(), text.c_str(), -1, &all,
               DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | (underline ? 0 : DT_NOPREFIX));
   }
-  return Image::FromBitmap(bitmap.get(), size.cx, size.cy).value_or(Image(0, 0, {}));
+  return Image::FromBitmap(bitmap.Get(), size.cx, size.cy).value_or(Image(0, 0, {}));
 }
 
 using ScreenshotTest = StartedTool;
@@ -156,15 +156,16 @@ TEST_F(ScreenshotTest, TheWindowIsDrawnAsTheTableLaysItOut) {
 }
 
 TEST_F(ScreenshotTest, TheCaptionShowsTheToolsIcon) {
-  UniqueLibrary exe(LoadLibraryExA(testing::ExePath().c_str(), nullptr,
-                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  owners::UniqueLibrary exe(
+      LoadLibraryExA(testing::ExePath().c_str(), nullptr,
+                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   ASSERT_TRUE(exe);
   const int size = GetSystemMetrics(SM_CXSMICON);
-  UniqueIcon icon(
-      static_cast<HICON>(LoadImageW(exe.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
+  owners::UniqueIcon icon(
+      static_cast<HICON>(LoadImageW(exe.Get(), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
   ASSERT_TRUE(icon);
-  const auto onBlack = Image::RenderIcon(icon.get(), size, RGB(0, 0, 0));
-  const auto onWhite = Image::RenderIcon(icon.get(), size, RGB(255, 255, 255));
+  const auto onBlack = Image::RenderIcon(icon.Get(), size, RGB(0, 0, 0));
+  const auto onWhite = Image::RenderIcon(icon.Get(), size, RGB(255, 255, 255));
   ASSERT_TRUE(onBlack && onWhite);
 
   const auto shot = TakeShot(app, "caption.bmp");

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <memory>
-#include <type_traits>
 #include <utility>
 #include <vector>
+
+#include "owners/unique_any.h"
 
 namespace pelterwyn::testing {
 
@@ -14,10 +14,7 @@ namespace {
 
 constexpr char kAside[] = "Software\\PelterwynTest.Aside";
 
-struct KeyCloser {
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+using Key = owners::UniqueRegKey;
 
 REGSAM ViewFlag(View view) {
   constexpr REGSAM kFlags[] = {0, KEY_WOW64_32KEY, KEY_WOW64_64KEY};
@@ -25,21 +22,21 @@ REGSAM ViewFlag(View view) {
 }
 
 Key Open(const Hive& hive, const std::string& path, REGSAM access = KEY_READ) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive.key, path.c_str(), 0, access | ViewFlag(hive.view), &key) !=
+  Key key;
+  if (RegOpenKeyExA(hive.key, path.c_str(), 0, access | ViewFlag(hive.view), key.Put()) !=
       ERROR_SUCCESS) {
-    return nullptr;
+    return Key();
   }
-  return Key(key);
+  return key;
 }
 
 Key Create(const Hive& hive, const std::string& path) {
-  HKEY key = nullptr;
+  Key key;
   if (RegCreateKeyExA(hive.key, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | ViewFlag(hive.view),
-                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    return nullptr;
+                      nullptr, key.Put(), nullptr) != ERROR_SUCCESS) {
+    return Key();
   }
-  return Key(key);
+  return key;
 }
 
 // A value's type and bytes; nothing when it is absent.
@@ -62,8 +59,8 @@ std::optional<std::pair<DWORD, std::vector<BYTE>>> Value(HKEY key, const std::st
 LSTATUS DeleteTree(const Hive& hive, const std::string& path) {
   Key key = Open(hive, path, KEY_ALL_ACCESS);
   if (!key) return ERROR_FILE_NOT_FOUND;
-  const LSTATUS emptied = RegDeleteTreeA(key.get(), nullptr);
-  key.reset();
+  const LSTATUS emptied = RegDeleteTreeA(key.Get(), nullptr);
+  key.Reset();
   if (emptied != ERROR_SUCCESS) return emptied;
   return RegDeleteKeyExA(hive.key, path.c_str(), ViewFlag(hive.view), 0);
 }
@@ -103,17 +100,17 @@ void ScratchRegistry::Set(const Hive& hive, const std::string& path, const std::
   ASSERT_NO_FATAL_FAILURE(MakeKey(hive, path));
   const Key key = Open(hive, path, KEY_ALL_ACCESS);
   ASSERT_TRUE(key) << path;
-  const auto old = Value(key.get(), name);
+  const auto old = Value(key.Get(), name);
   undo_.push_back([=] {
     const Key undo = Open(hive, path, KEY_ALL_ACCESS);
     if (undo && old) {
-      RegSetValueExA(undo.get(), name.c_str(), 0, old->first, old->second.data(),
+      RegSetValueExA(undo.Get(), name.c_str(), 0, old->first, old->second.data(),
                      static_cast<DWORD>(old->second.size()));
     } else if (undo) {
-      RegDeleteValueA(undo.get(), name.c_str());
+      RegDeleteValueA(undo.Get(), name.c_str());
     }
   });
-  ASSERT_EQ(RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
+  ASSERT_EQ(RegSetValueExA(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
             ERROR_SUCCESS)
       << path << ":" << name;
 }
@@ -135,12 +132,12 @@ void ScratchRegistry::Hide(const Hive& hive, const std::string& path) {
   {
     const Key to = Create(HKEY_LOCAL_MACHINE, aside);
     ASSERT_TRUE(to) << aside;
-    ASSERT_EQ(RegCopyTreeA(from.get(), nullptr, to.get()), ERROR_SUCCESS) << path;
+    ASSERT_EQ(RegCopyTreeA(from.Get(), nullptr, to.Get()), ERROR_SUCCESS) << path;
   }
   undo_.push_back([hive, path, aside] {
     const Key saved = Open(HKEY_LOCAL_MACHINE, aside);
     const Key back = Create(hive, path);
-    if (saved && back && RegCopyTreeA(saved.get(), nullptr, back.get()) == ERROR_SUCCESS) {
+    if (saved && back && RegCopyTreeA(saved.Get(), nullptr, back.Get()) == ERROR_SUCCESS) {
       DeleteTree(HKEY_LOCAL_MACHINE, aside);
     }
   });
@@ -148,13 +145,13 @@ void ScratchRegistry::Hide(const Hive& hive, const std::string& path) {
 }
 
 bool ScratchRegistry::Exists(const Hive& hive, const std::string& path) {
-  return Open(hive, path) != nullptr;
+  return static_cast<bool>(Open(hive, path));
 }
 
 std::optional<std::string> ScratchRegistry::ReadString(const Hive& hive, const std::string& path,
                                                        const std::string& name) {
   const Key key = Open(hive, path);
-  const auto value = key ? Value(key.get(), name) : std::nullopt;
+  const auto value = key ? Value(key.Get(), name) : std::nullopt;
   if (!value || (value->first != REG_SZ && value->first != REG_EXPAND_SZ)) return std::nullopt;
   std::string text(value->second.begin(), value->second.end());
   while (!text.empty() && text.back() == '\0') text.pop_back();

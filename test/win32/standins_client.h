@@ -23,17 +23,18 @@ using standin::com::Bstr;
 using standin::com::ComPtr;
 using standin::com::ToUtf8;
 using standin::com::Variant;
+namespace variant = standin::com::variant;
 
-inline Variant Str(const wchar_t* s) { return Variant::Text(s); }
-inline Variant I4(LONG v) { return Variant::Int32(v); }
-inline Variant Bool(bool v) { return Variant::Bool(v); }
+inline Variant Str(const wchar_t* s) { return variant::Text(s); }
+inline Variant I4(LONG v) { return variant::Int32(v); }
+inline Variant Bool(bool v) { return variant::Bool(v); }
 inline Variant I2(SHORT v) {
   Variant x;
   V_VT(x.Get()) = VT_I2;
   V_I2(x.Get()) = v;
   return x;
 }
-inline Variant Omitted() { return Variant::Error(DISP_E_PARAMNOTFOUND); }
+inline Variant Omitted() { return variant::Error(DISP_E_PARAMNOTFOUND); }
 // A reference to a BSTR the caller keeps alive.
 inline Variant StrRef(BSTR* target) {
   Variant x;
@@ -50,7 +51,7 @@ inline Variant ShortRef(SHORT* target) {
 // Takes a new reference.
 inline Variant Obj(IDispatch* object) {
   if (object) object->AddRef();
-  return Variant::Object(object);
+  return variant::Object(object);
 }
 
 struct Result {
@@ -102,9 +103,9 @@ inline Result Invoke(IDispatch* object, DISPID id, WORD flags, std::vector<Varia
       info.pfnDeferredFillIn(&info);
     }
     r.number = info.scode ? info.scode : info.wCode;
-    Bstr source = Bstr::Attach(info.bstrSource);
-    Bstr description = Bstr::Attach(info.bstrDescription);
-    Bstr help = Bstr::Attach(info.bstrHelpFile);
+    Bstr source = Bstr(info.bstrSource);
+    Bstr description = Bstr(info.bstrDescription);
+    Bstr help = Bstr(info.bstrHelpFile);
     r.source = source.View();
     r.description = description.View();
   } else if (FAILED(r.hr)) {

@@ -298,7 +298,8 @@ TEST_F(StandinDispatch, CountsItsObjectsSoTheDllCanUnload) {
 
   ComPtr<IUnknown> unknown, unknown2;
   ASSERT_EQ(session->QueryInterface(IID_IUnknown, unknown.PutVoid()), S_OK);
-  ComPtr<IDispatch> dispatch = unknown.As<IDispatch>(IID_IDispatch);
+  ComPtr<IDispatch> dispatch;
+  ASSERT_EQ(unknown.As(dispatch), S_OK);
   ASSERT_EQ(dispatch->QueryInterface(IID_IUnknown, unknown2.PutVoid()), S_OK);
   EXPECT_EQ(unknown.Get(), unknown2.Get());
   ComPtr<IUnknown> none;

@@ -21,7 +21,7 @@ Variant Columns(std::vector<LONG> tags) {
     Variant tag = I4(tags[i]);
     SafeArrayPutElement(array, &i, tag.Get());
   }
-  return Variant::Array(array, VT_VARIANT);
+  return variant::Array(standin::com::SafeArray(array), VT_VARIANT);
 }
 
 // Rows and columns of a GetRows block; -1 rows for anything but an array.

@@ -152,8 +152,8 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 int ScreenDpi() {
-  ScreenDc screen;
-  return GetDeviceCaps(screen.get(), LOGPIXELSY);
+  const auto screen = owners::GetWindowDc(nullptr);
+  return GetDeviceCaps(screen.Get().dc, LOGPIXELSY);
 }
 
 RECT WorkArea() {
@@ -238,10 +238,10 @@ bool App::Start(LaunchOptions options) {
     error_ = "cannot start " + exe_ + " (error " + std::to_string(GetLastError()) + ")";
     return false;
   }
-  process_.reset(info.hProcess);
-  UniqueHandle thread(info.hThread);
+  process_.Reset(info.hProcess);
+  owners::UniqueHandle thread(info.hThread);
   processId_ = info.dwProcessId;
-  WaitForInputIdle(process_.get(), Patience(10000));
+  WaitForInputIdle(process_.Get(), Patience(10000));
   if (!FindWindowOfProcess(15000)) {
     error_ = "no window of " + exe_ + " appeared";
     return false;
@@ -269,11 +269,11 @@ bool App::FindWindowOfProcess(DWORD timeoutMs) {
 void App::Stop() {
   if (process_ && !HasExited()) {
     if (!Close(3000)) {
-      TerminateProcess(process_.get(), 1);
-      WaitForSingleObject(process_.get(), Patience(5000));
+      TerminateProcess(process_.Get(), 1);
+      WaitForSingleObject(process_.Get(), Patience(5000));
     }
   }
-  process_.reset();
+  process_.Reset();
   privateFolder_.reset();
 }
 
@@ -440,12 +440,12 @@ bool App::Checkpoint() {
 }
 
 bool App::HasExited() const {
-  return !process_ || WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+  return !process_ || WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0;
 }
 
 std::optional<DWORD> App::ExitCode() const {
   DWORD code = 0;
-  if (!HasExited() || !process_ || !GetExitCodeProcess(process_.get(), &code)) return std::nullopt;
+  if (!HasExited() || !process_ || !GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
   return code;
 }
 
@@ -637,7 +637,7 @@ std::optional<Image> App::Capture() const {
 bool App::Close(DWORD timeoutMs) {
   if (!process_) return true;
   if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-  return WaitForSingleObject(process_.get(), Patience(timeoutMs)) == WAIT_OBJECT_0;
+  return WaitForSingleObject(process_.Get(), Patience(timeoutMs)) == WAIT_OBJECT_0;
 }
 
 }  // namespace pelterwyn::e2e

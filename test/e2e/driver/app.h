@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "console/controls.h"
-#include "e2e/driver/handles.h"
 #include "e2e/driver/image.h"
+#include "owners/unique_any.h"
 #include "support/files.h"
 
 // Drives the real Pelterwyn.exe from outside, as a user would. Every wait is
@@ -170,7 +170,7 @@ class App {
   std::string current_;
   std::unique_ptr<testing::TempFolder> privateFolder_;
   std::string error_;
-  UniqueHandle process_;
+  owners::UniqueHandle process_;
   DWORD processId_ = 0;
   DWORD threadId_ = 0;
   HWND window_ = nullptr;

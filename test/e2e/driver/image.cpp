@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "e2e/driver/handles.h"
+#include "owners/unique_any.h"
 
 namespace pelterwyn::e2e {
 
@@ -35,41 +35,41 @@ std::optional<Image> ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
 }  // namespace
 
 std::optional<Image> Image::FromBitmap(HBITMAP bitmap, int width, int height) {
-  ScreenDc screen;
-  return ReadBitmap(screen.get(), bitmap, width, height);
+  const auto screen = owners::GetWindowDc(nullptr);
+  return ReadBitmap(screen.Get().dc, bitmap, width, height);
 }
 
 std::optional<Image> Image::CaptureScreen(const RECT& rect) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return std::nullopt;
-  ScreenDc screen;
-  UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-  UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  const auto screen = owners::GetWindowDc(nullptr);
+  owners::UniqueMemoryDc memory(CreateCompatibleDC(screen.Get().dc));
+  owners::UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get().dc, width, height));
   if (!memory || !bitmap) return std::nullopt;
   {
-    Selection selected(memory.get(), bitmap.get());
-    if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top,
+    const auto selected = owners::SelectInto(memory.Get(), bitmap.Get());
+    if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get().dc, rect.left, rect.top,
                 SRCCOPY | CAPTUREBLT)) {
       return std::nullopt;
     }
   }
-  return ReadBitmap(screen.get(), bitmap.get(), width, height);
+  return ReadBitmap(screen.Get().dc, bitmap.Get(), width, height);
 }
 
 std::optional<Image> Image::RenderIcon(HICON icon, int size, COLORREF background) {
-  ScreenDc screen;
-  UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-  UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), size, size));
+  const auto screen = owners::GetWindowDc(nullptr);
+  owners::UniqueMemoryDc memory(CreateCompatibleDC(screen.Get().dc));
+  owners::UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get().dc, size, size));
   if (!memory || !bitmap) return std::nullopt;
   {
-    Selection selected(memory.get(), bitmap.get());
+    const auto selected = owners::SelectInto(memory.Get(), bitmap.Get());
     RECT all{0, 0, size, size};
-    UniqueGdi<HBRUSH> brush(CreateSolidBrush(background));
-    FillRect(memory.get(), &all, brush.get());
-    DrawIconEx(memory.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    owners::UniqueGdi<HBRUSH> brush(CreateSolidBrush(background));
+    FillRect(memory.Get(), &all, brush.Get());
+    DrawIconEx(memory.Get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
   }
-  return ReadBitmap(screen.get(), bitmap.get(), size, size);
+  return ReadBitmap(screen.Get().dc, bitmap.Get(), size, size);
 }
 
 Image Image::Crop(const RECT& rect) const {
