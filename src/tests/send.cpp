@@ -1,7 +1,7 @@
-#include "platform/text.h"
 #include "tests/constants.h"
 #include "tests/handlers.h"
 #include "tests/text.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 

@@ -1,10 +1,10 @@
 #include <limits>
 
-#include "platform/text.h"
 #include "tests/constants.h"
 #include "tests/handlers.h"
 #include "tests/table_rows.h"
 #include "tests/text.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 

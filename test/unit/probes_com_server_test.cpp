@@ -3,8 +3,8 @@
 
 #include "fakes/fake_registry.h"
 #include "fakes/fake_versions.h"
-#include "platform/text.h"
 #include "probes/com_server.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 namespace {
