@@ -2,7 +2,6 @@
 #include "probes/version.h"
 #include "tests/handlers.h"
 #include "tests/logon_probes.h"
-#include "tests/text.h"
 #include "text/text.h"
 
 namespace pelterwyn {

@@ -1,6 +1,5 @@
 #include "tests/constants.h"
 #include "tests/handlers.h"
-#include "tests/text.h"
 #include "text/text.h"
 
 namespace pelterwyn {
@@ -62,7 +61,7 @@ void SendTest(Context& ctx) {
                  [&](mail::Recipient& r) { return r.SetAddress(kTestRecipientAddress, err); });
     mail::Invoke(recipient.get(), err, [&](mail::Recipient& r) { return r.Resolve(err); });
     mail::Invoke(message.get(), err, [&](mail::Message& m) {
-      return m.SetSubject("Test message " + Decimal(pass), err);
+      return m.SetSubject("Test message " + std::to_string(pass), err);
     });
     mail::Invoke(message.get(), err, [&](mail::Message& m) { return m.SetText("S:1R:", err); });
     const std::wstring attachment = services.files.PathBesideExe("Test.txt");
@@ -71,7 +70,7 @@ void SendTest(Context& ctx) {
         err, [&](mail::Attachments& a) {
           return a.Add("Test.txt", kAttachmentPosition, kAttachmentFileData, attachment, err);
         });
-    replace("Sending message " + Decimal(pass));
+    replace("Sending message " + std::to_string(pass));
     window.RefreshControl(ControlId::txtResult);
     mail::Invoke(message.get(), err, [&](mail::Message& m) { return m.Send(true, err); });
   }

@@ -1,7 +1,6 @@
 #include "probes/com_server.h"
 #include "probes/messaging_check.h"
 #include "tests/handlers.h"
-#include "tests/text.h"
 #include "text/text.h"
 
 namespace pelterwyn {

@@ -3,7 +3,6 @@
 #include "tests/constants.h"
 #include "tests/handlers.h"
 #include "tests/table_rows.h"
-#include "tests/text.h"
 #include "text/text.h"
 
 namespace pelterwyn {
@@ -108,7 +107,7 @@ void RunTableTest(Context& ctx, ReadMode mode) {
   if (auto n = mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.RowCount(err); })) {
     rowCount = *n;
   }
-  window.ShowMessage("MAPITable.RowCount = " + Decimal(rowCount), kMbOk);
+  window.ShowMessage("MAPITable.RowCount = " + std::to_string(rowCount), kMbOk);
 
   mail::Invoke(t, err, [&](mail::MapiTable& x) {
     return x.SetColumns({kPrSubject, kPrSenderName}, err);
@@ -117,10 +116,10 @@ void RunTableTest(Context& ctx, ReadMode mode) {
   mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.GoToFirst(err); });
 
   if (mode == ReadMode::RowByRow) {
-    window.ShowMessage("Sum of rows=" + Decimal(ReadRowByRow(t, rowCount, err)), kMbOk);
+    window.ShowMessage("Sum of rows=" + std::to_string(ReadRowByRow(t, rowCount, err)), kMbOk);
   } else {
-    window.ShowMessage("Row count after GetRows = " + Decimal(ReadInBlocks(t, rowCount, err)),
-                       kMbOk);
+    window.ShowMessage(
+        "Row count after GetRows = " + std::to_string(ReadInBlocks(t, rowCount, err)), kMbOk);
   }
 
   mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.SetItem(nullptr, err); });
