@@ -7,7 +7,7 @@
 #include <string>
 
 #include "e2e/driver/harness.h"
-#include "store/text.h"
+#include "store/files.h"
 #include "support/locale.h"
 
 namespace pelterwyn::e2e {
@@ -66,7 +66,7 @@ TEST_F(Field, TheLogAndEveryAttachmentAreFoundFromFoldersNamedOutsideTheCodePage
   // module path outside the code page.
   std::string attachment;
   for (const std::wstring folder : {L"Pr\u00FCfung-\u65E5\u672C", L"\u691C\u67FB\u8868"}) {
-    const std::string name = standin::text::PathToUtf8(folder);
+    const std::string name = standin::store::PathToUtf8(folder);
     SCOPED_TRACE(name);
     std::string fresh;
     ASSERT_NO_FATAL_FAILURE(Start({.folder = [&](const std::string& in) {
