@@ -10,7 +10,7 @@
 #include "support/scratch_registry.h"
 #include "support/wine_paths.h"
 #include "unit/fakes/fake_window.h"
-#include "win32/platform_win32.h"
+#include "win32/locale_win32.h"
 #include "win32/registry_win32.h"
 #include "win32/version_win32.h"
 
