@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "win32/handles.h"
-
 namespace pelterwyn::win32 {
 
 LibraryApi::Module Win32Library::Load(const std::string& name) {
@@ -11,6 +9,8 @@ LibraryApi::Module Win32Library::Load(const std::string& name) {
 }
 
 // The core's LoadedLibrary owns the module; it comes back here to be freed.
-void Win32Library::Free(Module module) { UniqueLibrary(reinterpret_cast<HMODULE>(module)).Reset(); }
+void Win32Library::Free(Module module) {
+  if (module) FreeLibrary(reinterpret_cast<HMODULE>(module));
+}
 
 }  // namespace pelterwyn::win32
