@@ -25,7 +25,7 @@ bool FitsInt16(std::int64_t value) {
 std::int16_t ReadRowByRow(mail::MapiTable* table, std::int16_t rowCount, ErrorState& err) {
   std::int16_t passes = 0;
   for (; passes < rowCount; ++passes) {
-    mail::Invoke(table, err, [&](mail::MapiTable& t) { return t.GetRow(err); });
+    mail::CallOn(table, err, [&](mail::MapiTable& t) { return t.GetRow(err); });
   }
   return passes;
 }
@@ -34,7 +34,7 @@ std::int16_t ReadRowByRow(mail::MapiTable* table, std::int16_t rowCount, ErrorSt
 
 std::int16_t ReadInBlocks(mail::MapiTable* table, std::int16_t rowCount, ErrorState& err) {
   const auto getRows = [&](std::int16_t count, bool byReference) {
-    return mail::Invoke(table, err,
+    return mail::CallOn(table, err,
                         [&](mail::MapiTable& t) { return t.GetRows(count, byReference, err); });
   };
   mail::RowBlock block;  // starts empty
@@ -99,21 +99,21 @@ void RunTableTest(Context& ctx, ReadMode mode) {
   mail::AssignIfOk(table, services.mail.CreateTable(err));
   mail::MapiTable* const t = table.get();
   if (auto messages =
-          mail::Invoke(folder.get(), err, [&](mail::Folder& f) { return f.GetMessages(err); })) {
-    mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.SetItem(messages->get(), err); });
+          mail::CallOn(folder.get(), err, [&](mail::Folder& f) { return f.GetMessages(err); })) {
+    mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.SetItem(messages->get(), err); });
   }
 
   std::int16_t rowCount = 0;
-  if (auto n = mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.RowCount(err); })) {
+  if (auto n = mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.RowCount(err); })) {
     rowCount = *n;
   }
   window.ShowMessage("MAPITable.RowCount = " + std::to_string(rowCount), kMbOk);
 
-  mail::Invoke(t, err, [&](mail::MapiTable& x) {
+  mail::CallOn(t, err, [&](mail::MapiTable& x) {
     return x.SetColumns({kPrSubject, kPrSenderName}, err);
   });
-  mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.Sort(kPrSenderName, err); });
-  mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.GoToFirst(err); });
+  mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.Sort(kPrSenderName, err); });
+  mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.GoToFirst(err); });
 
   if (mode == ReadMode::RowByRow) {
     window.ShowMessage("Sum of rows=" + std::to_string(ReadRowByRow(t, rowCount, err)), kMbOk);
@@ -122,7 +122,7 @@ void RunTableTest(Context& ctx, ReadMode mode) {
         "Row count after GetRows = " + std::to_string(ReadInBlocks(t, rowCount, err)), kMbOk);
   }
 
-  mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.SetItem(nullptr, err); });
+  mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.SetItem(nullptr, err); });
   table.reset();
   session->Logoff(err);
   session.reset();
