@@ -76,6 +76,8 @@ void SendTest(Context& ctx) {
   }
 
   session->Logoff(err);
+  // Children before the session that made them; the recipient alone is left to
+  // go at return, after the session, as the tool has always let it go.
   message.reset();
   outbox.reset();
   session.reset();

@@ -24,6 +24,7 @@ bool FitsInt16(std::int64_t value) {
 
 std::int16_t ReadRowByRow(mail::MapiTable* table, std::int16_t rowCount, ErrorState& err) {
   std::int16_t passes = 0;
+  // The passes made are what counts, not rowCount: a negative count makes none and shows 0.
   for (; passes < rowCount; ++passes) {
     mail::CallOn(table, err, [&](mail::MapiTable& t) { return t.GetRow(err); });
   }
@@ -40,11 +41,11 @@ std::int16_t ReadInBlocks(mail::MapiTable* table, std::int16_t rowCount, ErrorSt
   mail::RowBlock block;  // starts empty
   if (auto first = getRows(rowCount, true)) block = *first;
 
+  // Stays 0 where no block can be counted: none came, or one too large for 16 bits.
   std::int16_t total = 0;
   // A block that is no array has no row count to compare, and is read on
   // like a short one.
   if (block.kind != mail::RowBlock::Kind::Rows || block.rows < rowCount) {
-    total = 0;
     // An empty result ends the loop, and so does a failing call: its block
     // was never got, and the last one must not be counted again. The bound
     // keeps a table that never gives an empty result from holding the window.
