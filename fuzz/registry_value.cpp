@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "check.h"
-#include "fakes/fake_registry.h"
+#include "fake_registry.h"
 #include "probes/registry.h"
 
 using namespace pelterwyn;

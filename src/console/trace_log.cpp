@@ -1,6 +1,6 @@
 #include "console/trace_log.h"
 
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 

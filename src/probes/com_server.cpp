@@ -1,8 +1,8 @@
 #include "probes/com_server.h"
 
-#include "platform/text.h"
 #include "probes/registry.h"
 #include "probes/version.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 

@@ -1,9 +1,9 @@
 #include "probes/messaging_check.h"
 
-#include "platform/text.h"
 #include "probes/com_server.h"
 #include "probes/registry.h"
 #include "probes/version.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 

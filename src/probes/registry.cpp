@@ -40,6 +40,8 @@ RegValue ReadValue(RegistryApi& registry, Open open, const std::string& valueNam
       text->pop_back();
     return value;
   } catch (const std::exception&) {
+    // Empty text, not absent: callers take absent to mean the value does not
+    // exist, which a failed read does not show.
     return std::string();
   }
 }

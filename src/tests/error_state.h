@@ -30,4 +30,9 @@ class ErrorState {
   std::string description_;
 };
 
+// "number description", the way the logon tests report a pending error.
+inline std::string NumberAndDescription(const ErrorState& err, const char* separator = " ") {
+  return std::to_string(err.Number()) + separator + err.Description();
+}
+
 }  // namespace pelterwyn

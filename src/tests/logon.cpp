@@ -1,9 +1,8 @@
-#include "platform/text.h"
 #include "probes/com_server.h"
 #include "probes/version.h"
 #include "tests/handlers.h"
 #include "tests/logon_probes.h"
-#include "tests/text.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 

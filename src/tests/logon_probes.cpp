@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "tests/text.h"
-
 namespace pelterwyn {
 
 namespace {
@@ -46,7 +44,7 @@ bool AttemptLogon(Context& ctx, mail::Session& session, const std::string& profi
 
   const auto count = mail::Then(inbox->GetMessages(err), err,
                                 [&](mail::Messages& messages) { return messages.Count(err); });
-  if (count) trace.LogTrace("    Message count: " + Decimal(*count), false);
+  if (count) trace.LogTrace("    Message count: " + std::to_string(*count), false);
   return true;
 }
 

@@ -128,7 +128,7 @@ class MailFactory {
 // Calls a member on an object that may be missing, as a late-bound call on
 // no object does: the call fails with error 91.
 template <class T, class Call>
-auto Invoke(T* object, ErrorState& err, Call&& call) -> decltype(call(*object)) {
+auto CallOn(T* object, ErrorState& err, Call&& call) -> decltype(call(*object)) {
   if (object == nullptr) {
     err.Raise(kErrObjectNotSet);
     return {};
@@ -142,7 +142,7 @@ auto Invoke(T* object, ErrorState& err, Call&& call) -> decltype(call(*object)) 
 template <class T, class Call>
 auto Then(ObjectResult<T>&& result, ErrorState& err, Call&& call) -> decltype(call(**result)) {
   if (!result) return {};
-  return Invoke(result->get(), err, std::forward<Call>(call));
+  return CallOn(result->get(), err, std::forward<Call>(call));
 }
 
 // Assignment as a statement of a continue-on-error run: a failed expression

@@ -1,7 +1,6 @@
-#include "platform/text.h"
 #include "tests/constants.h"
 #include "tests/handlers.h"
-#include "tests/text.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 
@@ -55,28 +54,30 @@ void SendTest(Context& ctx) {
     mail::AssignIfOk(message, mail::Then(outbox->GetMessages(err), err,
                                          [&](mail::Messages& m) { return m.Add(err); }));
     mail::AssignIfOk(
-        recipient, mail::Then(mail::Invoke(message.get(), err,
+        recipient, mail::Then(mail::CallOn(message.get(), err,
                                            [&](mail::Message& m) { return m.GetRecipients(err); }),
                               err, [&](mail::Recipients& r) { return r.Add(err); }));
-    mail::Invoke(recipient.get(), err,
+    mail::CallOn(recipient.get(), err,
                  [&](mail::Recipient& r) { return r.SetAddress(kTestRecipientAddress, err); });
-    mail::Invoke(recipient.get(), err, [&](mail::Recipient& r) { return r.Resolve(err); });
-    mail::Invoke(message.get(), err, [&](mail::Message& m) {
-      return m.SetSubject("Test message " + Decimal(pass), err);
+    mail::CallOn(recipient.get(), err, [&](mail::Recipient& r) { return r.Resolve(err); });
+    mail::CallOn(message.get(), err, [&](mail::Message& m) {
+      return m.SetSubject("Test message " + std::to_string(pass), err);
     });
-    mail::Invoke(message.get(), err, [&](mail::Message& m) { return m.SetText("S:1R:", err); });
+    mail::CallOn(message.get(), err, [&](mail::Message& m) { return m.SetText("S:1R:", err); });
     const std::wstring attachment = services.files.PathBesideExe("Test.txt");
     mail::Then(
-        mail::Invoke(message.get(), err, [&](mail::Message& m) { return m.GetAttachments(err); }),
+        mail::CallOn(message.get(), err, [&](mail::Message& m) { return m.GetAttachments(err); }),
         err, [&](mail::Attachments& a) {
           return a.Add("Test.txt", kAttachmentPosition, kAttachmentFileData, attachment, err);
         });
-    replace("Sending message " + Decimal(pass));
+    replace("Sending message " + std::to_string(pass));
     window.RefreshControl(ControlId::txtResult);
-    mail::Invoke(message.get(), err, [&](mail::Message& m) { return m.Send(true, err); });
+    mail::CallOn(message.get(), err, [&](mail::Message& m) { return m.Send(true, err); });
   }
 
   session->Logoff(err);
+  // Children before the session that made them; the recipient alone is left to
+  // go at return, after the session, as the tool has always let it go.
   message.reset();
   outbox.reset();
   session.reset();

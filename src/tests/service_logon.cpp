@@ -1,8 +1,7 @@
-#include "platform/text.h"
-#include "probes/messaging_check.h"
 #include "probes/com_server.h"
+#include "probes/messaging_check.h"
 #include "tests/handlers.h"
-#include "tests/text.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 

@@ -1,10 +1,9 @@
 #include <limits>
 
-#include "platform/text.h"
 #include "tests/constants.h"
 #include "tests/handlers.h"
 #include "tests/table_rows.h"
-#include "tests/text.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 
@@ -25,8 +24,9 @@ bool FitsInt16(std::int64_t value) {
 
 std::int16_t ReadRowByRow(mail::MapiTable* table, std::int16_t rowCount, ErrorState& err) {
   std::int16_t passes = 0;
+  // The passes made are what counts, not rowCount: a negative count makes none and shows 0.
   for (; passes < rowCount; ++passes) {
-    mail::Invoke(table, err, [&](mail::MapiTable& t) { return t.GetRow(err); });
+    mail::CallOn(table, err, [&](mail::MapiTable& t) { return t.GetRow(err); });
   }
   return passes;
 }
@@ -35,17 +35,17 @@ std::int16_t ReadRowByRow(mail::MapiTable* table, std::int16_t rowCount, ErrorSt
 
 std::int16_t ReadInBlocks(mail::MapiTable* table, std::int16_t rowCount, ErrorState& err) {
   const auto getRows = [&](std::int16_t count, bool byReference) {
-    return mail::Invoke(table, err,
+    return mail::CallOn(table, err,
                         [&](mail::MapiTable& t) { return t.GetRows(count, byReference, err); });
   };
   mail::RowBlock block;  // starts empty
   if (auto first = getRows(rowCount, true)) block = *first;
 
+  // Stays 0 where no block can be counted: none came, or one too large for 16 bits.
   std::int16_t total = 0;
   // A block that is no array has no row count to compare, and is read on
   // like a short one.
   if (block.kind != mail::RowBlock::Kind::Rows || block.rows < rowCount) {
-    total = 0;
     // An empty result ends the loop, and so does a failing call: its block
     // was never got, and the last one must not be counted again. The bound
     // keeps a table that never gives an empty result from holding the window.
@@ -100,30 +100,30 @@ void RunTableTest(Context& ctx, ReadMode mode) {
   mail::AssignIfOk(table, services.mail.CreateTable(err));
   mail::MapiTable* const t = table.get();
   if (auto messages =
-          mail::Invoke(folder.get(), err, [&](mail::Folder& f) { return f.GetMessages(err); })) {
-    mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.SetItem(messages->get(), err); });
+          mail::CallOn(folder.get(), err, [&](mail::Folder& f) { return f.GetMessages(err); })) {
+    mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.SetItem(messages->get(), err); });
   }
 
   std::int16_t rowCount = 0;
-  if (auto n = mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.RowCount(err); })) {
+  if (auto n = mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.RowCount(err); })) {
     rowCount = *n;
   }
-  window.ShowMessage("MAPITable.RowCount = " + Decimal(rowCount), kMbOk);
+  window.ShowMessage("MAPITable.RowCount = " + std::to_string(rowCount), kMbOk);
 
-  mail::Invoke(t, err, [&](mail::MapiTable& x) {
+  mail::CallOn(t, err, [&](mail::MapiTable& x) {
     return x.SetColumns({kPrSubject, kPrSenderName}, err);
   });
-  mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.Sort(kPrSenderName, err); });
-  mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.GoToFirst(err); });
+  mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.Sort(kPrSenderName, err); });
+  mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.GoToFirst(err); });
 
   if (mode == ReadMode::RowByRow) {
-    window.ShowMessage("Sum of rows=" + Decimal(ReadRowByRow(t, rowCount, err)), kMbOk);
+    window.ShowMessage("Sum of rows=" + std::to_string(ReadRowByRow(t, rowCount, err)), kMbOk);
   } else {
-    window.ShowMessage("Row count after GetRows = " + Decimal(ReadInBlocks(t, rowCount, err)),
-                       kMbOk);
+    window.ShowMessage(
+        "Row count after GetRows = " + std::to_string(ReadInBlocks(t, rowCount, err)), kMbOk);
   }
 
-  mail::Invoke(t, err, [&](mail::MapiTable& x) { return x.SetItem(nullptr, err); });
+  mail::CallOn(t, err, [&](mail::MapiTable& x) { return x.SetItem(nullptr, err); });
   table.reset();
   session->Logoff(err);
   session.reset();

@@ -6,8 +6,10 @@
 #include "tests/context.h"
 #include "win32/com.h"
 #include "win32/dispatch_mail.h"
+#include "win32/files_win32.h"
+#include "win32/library_win32.h"
+#include "win32/locale_win32.h"
 #include "win32/main_window.h"
-#include "win32/platform_win32.h"
 #include "win32/registry_win32.h"
 #include "win32/version_win32.h"
 

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "win32/handles.h"
-
 namespace pelterwyn::win32 {
 
 namespace {
@@ -56,6 +54,8 @@ long Win32Registry::QueryValue(Key key, const std::string& valueName, std::uint3
 }
 
 // The core's RegistryKey owns the key; it comes back here to be closed.
-void Win32Registry::CloseKey(Key key) { UniqueRegKey(reinterpret_cast<HKEY>(key)).Reset(); }
+void Win32Registry::CloseKey(Key key) {
+  if (key) RegCloseKey(reinterpret_cast<HKEY>(key));
+}
 
 }  // namespace pelterwyn::win32

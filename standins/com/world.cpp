@@ -1,7 +1,7 @@
 #include "com/world.h"
 
 #include "com/module.h"
-#include "store/text.h"
+#include "store/ascii.h"
 
 namespace standin::com {
 namespace {
@@ -38,7 +38,7 @@ World::World(std::filesystem::path root, std::wstring journalPath, std::wstring 
 
 const store::Fault* World::CountCall(const std::string& type, const std::string& member) {
   std::lock_guard lock(mutex_);
-  const int n = ++calls_[text::Lowered(type + "." + member)];
+  const int n = ++calls_[ascii::Lowered(type + "." + member)];
   return faults_.Find(type, member, n);
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "store/text.h"
+#include "store/ascii.h"
 
 namespace standin::store {
 namespace {
@@ -19,13 +19,13 @@ bool IsIdentifier(std::string_view s) {
 }  // namespace
 
 std::optional<std::int64_t> ParseNumber(std::string_view s) {
-  s = text::Trim(s);
+  s = ascii::Trim(s);
   if (s.empty()) return std::nullopt;
   bool hex = false;
-  if (text::StartsWithNoCase(s, "0x")) {
+  if (ascii::StartsWithNoCase(s, "0x")) {
     hex = true;
     s.remove_prefix(2);
-  } else if (text::Lower(s.back()) == 'h') {
+  } else if (ascii::Lower(s.back()) == 'h') {
     hex = true;
     s.remove_suffix(1);
   }
@@ -45,12 +45,12 @@ std::optional<std::int64_t> ParseNumber(std::string_view s) {
 }
 
 std::optional<bool> ParseFlag(std::string_view s) {
-  s = text::Trim(s);
+  s = ascii::Trim(s);
   for (const char* yes : {"yes", "true", "on", "1"}) {
-    if (text::EqualsNoCase(s, yes)) return true;
+    if (ascii::EqualsNoCase(s, yes)) return true;
   }
   for (const char* no : {"no", "false", "off", "0"}) {
-    if (text::EqualsNoCase(s, no)) return false;
+    if (ascii::EqualsNoCase(s, no)) return false;
   }
   return std::nullopt;
 }
@@ -62,8 +62,8 @@ Faults Faults::Parse(const IniFile& ini) {
   }
 
   for (const IniFile::Entry& s : ini.Sections()) {
-    if (!text::EqualsNoCase(s.key, "faults") && !text::EqualsNoCase(s.key, "session") &&
-        !text::EqualsNoCase(s.key, "table")) {
+    if (!ascii::EqualsNoCase(s.key, "faults") && !ascii::EqualsNoCase(s.key, "session") &&
+        !ascii::EqualsNoCase(s.key, "table")) {
       faults.problems_.push_back(Where(s.line) + "unknown section [" + s.key + "]");
     }
   }
@@ -91,16 +91,16 @@ Faults Faults::Parse(const IniFile& ini) {
     rule.member = std::string(key.substr(dot + 1));
 
     // Value: "nothing", or "fail|deferred <number> [description]".
-    std::string_view value = text::Trim(e.value);
+    std::string_view value = ascii::Trim(e.value);
     const auto space = value.find_first_of(" \t");
     const std::string_view verb = value.substr(0, space);
     std::string_view rest =
-        space == std::string_view::npos ? std::string_view() : text::Trim(value.substr(space));
-    if (text::EqualsNoCase(verb, "nothing") && rest.empty()) {
+        space == std::string_view::npos ? std::string_view() : ascii::Trim(value.substr(space));
+    if (ascii::EqualsNoCase(verb, "nothing") && rest.empty()) {
       rule.fault.kind = Fault::Kind::Nothing;
-    } else if (text::EqualsNoCase(verb, "fail") || text::EqualsNoCase(verb, "deferred")) {
+    } else if (ascii::EqualsNoCase(verb, "fail") || ascii::EqualsNoCase(verb, "deferred")) {
       rule.fault.kind =
-          text::EqualsNoCase(verb, "fail") ? Fault::Kind::Fail : Fault::Kind::DeferredFail;
+          ascii::EqualsNoCase(verb, "fail") ? Fault::Kind::Fail : Fault::Kind::DeferredFail;
       const auto numberEnd = rest.find_first_of(" \t");
       const auto number = ParseNumber(rest.substr(0, numberEnd));
       if (!number || *number == 0 || *number < INT32_MIN || *number > INT32_MAX) {
@@ -109,7 +109,7 @@ Faults Faults::Parse(const IniFile& ini) {
       }
       rule.fault.number = static_cast<std::int32_t>(*number);
       if (numberEnd != std::string_view::npos) {
-        rule.fault.description = std::string(text::Trim(rest.substr(numberEnd)));
+        rule.fault.description = std::string(ascii::Trim(rest.substr(numberEnd)));
       }
     } else {
       faults.problems_.push_back(Where(e.line) + "expected 'fail <number> [description]', " +
@@ -120,9 +120,9 @@ Faults Faults::Parse(const IniFile& ini) {
   }
 
   for (const IniFile::Entry& e : ini.Entries("session")) {
-    if (text::EqualsNoCase(e.key, "NameBeforeLogon")) {
+    if (ascii::EqualsNoCase(e.key, "NameBeforeLogon")) {
       faults.session.nameBeforeLogon = e.value;
-    } else if (text::EqualsNoCase(e.key, "LoggedOnAtStart")) {
+    } else if (ascii::EqualsNoCase(e.key, "LoggedOnAtStart")) {
       if (e.value.find('\\') == std::string::npos) {
         faults.problems_.push_back(Where(e.line) + "LoggedOnAtStart takes server\\mailbox");
       } else {
@@ -134,21 +134,21 @@ Faults Faults::Parse(const IniFile& ini) {
   }
 
   for (const IniFile::Entry& e : ini.Entries("table")) {
-    if (text::EqualsNoCase(e.key, "RowCount")) {
+    if (ascii::EqualsNoCase(e.key, "RowCount")) {
       const auto n = ParseNumber(e.value);
       if (!n || *n < INT32_MIN || *n > INT32_MAX) {
         faults.problems_.push_back(Where(e.line) + "RowCount takes a 32-bit number");
       } else {
         faults.table.rowCount = *n;
       }
-    } else if (text::EqualsNoCase(e.key, "MaxRowsPerCall")) {
+    } else if (ascii::EqualsNoCase(e.key, "MaxRowsPerCall")) {
       const auto n = ParseNumber(e.value);
       if (!n || *n < 1 || *n > INT32_MAX) {
         faults.problems_.push_back(Where(e.line) + "MaxRowsPerCall takes a number of 1 or more");
       } else {
         faults.table.maxRowsPerCall = static_cast<int>(*n);
       }
-    } else if (text::EqualsNoCase(e.key, "NeverEmpty")) {
+    } else if (ascii::EqualsNoCase(e.key, "NeverEmpty")) {
       const auto flag = ParseFlag(e.value);
       if (!flag) {
         faults.problems_.push_back(Where(e.line) + "NeverEmpty takes yes or no");
@@ -176,7 +176,8 @@ Faults Faults::Load(const std::filesystem::path& root) {
 const Fault* Faults::Find(std::string_view type, std::string_view member, int callNumber) const {
   const Fault* everyCall = nullptr;
   for (const Rule& rule : rules_) {
-    if (!text::EqualsNoCase(rule.type, type) || !text::EqualsNoCase(rule.member, member)) continue;
+    if (!ascii::EqualsNoCase(rule.type, type) || !ascii::EqualsNoCase(rule.member, member))
+      continue;
     if (rule.call == callNumber) return &rule.fault;
     if (rule.call == 0) everyCall = &rule.fault;
   }

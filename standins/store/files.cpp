@@ -7,10 +7,19 @@
 #include <fstream>
 #include <random>
 
-#include "store/text.h"
-
 namespace standin::store {
 namespace fs = std::filesystem;
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+  std::u8string u8(utf8.size(), u8'\0');
+  for (std::size_t i = 0; i < utf8.size(); ++i) u8[i] = static_cast<char8_t>(utf8[i]);
+  return std::filesystem::path(u8);
+}
+
+std::string PathToUtf8(const std::filesystem::path& path) {
+  const std::u8string u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+}
 
 std::string UniqueToken() {
   static std::atomic<unsigned> counter{0};
@@ -37,7 +46,7 @@ bool WriteAll(const fs::path& file, std::string_view content) {
 }
 
 fs::path TemporaryBeside(const fs::path& file) {
-  return file.parent_path() / text::PathFromUtf8(".~" + UniqueToken() + ".tmp");
+  return file.parent_path() / PathFromUtf8(".~" + UniqueToken() + ".tmp");
 }
 
 }  // namespace
@@ -63,7 +72,7 @@ std::optional<fs::path> WriteNewFile(const fs::path& folder, std::string_view st
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::string name =
         std::string(stem) + "-" + UniqueToken().substr(0, 8) + "." + std::string(extension);
-    const fs::path target = folder / text::PathFromUtf8(name);
+    const fs::path target = folder / PathFromUtf8(name);
     std::error_code ec;
     if (fs::exists(target, ec)) continue;
     if (!WriteFileAtomically(target, content)) return std::nullopt;

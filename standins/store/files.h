@@ -27,6 +27,10 @@ std::optional<std::string> ReadFileUpTo(const std::filesystem::path& file, std::
 // limit bytes. The body is never read.
 std::optional<std::string> ReadHeaderSection(const std::filesystem::path& file, std::size_t limit);
 
+// Paths hold UTF-8 text in the store's API on every platform.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string PathToUtf8(const std::filesystem::path& path);
+
 // A short random hex token, different on every call in the process.
 std::string UniqueToken();
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "store/ascii.h"
 #include "store/files.h"
-#include "store/text.h"
 
 namespace standin::store {
 
@@ -14,12 +14,12 @@ IniFile IniFile::Parse(std::string_view content) {
   int number = 0;
   for (std::size_t start = 0; start < content.size();) {
     const auto end = std::min(content.find('\n', start), content.size());
-    const std::string_view line = text::Trim(content.substr(start, end - start));
+    const std::string_view line = ascii::Trim(content.substr(start, end - start));
     start = end + 1;
     ++number;
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[' && line.back() == ']') {
-      section = text::Trim(line.substr(1, line.size() - 2));
+      section = ascii::Trim(line.substr(1, line.size() - 2));
       ini.sections_.push_back({section, "", number});
       continue;
     }
@@ -29,8 +29,8 @@ IniFile IniFile::Parse(std::string_view content) {
       continue;
     }
     ini.entries_.push_back({section,
-                            {std::string(text::Trim(line.substr(0, eq))),
-                             std::string(text::Trim(line.substr(eq + 1))), number}});
+                            {std::string(ascii::Trim(line.substr(0, eq))),
+                             std::string(ascii::Trim(line.substr(eq + 1))), number}});
   }
   return ini;
 }
@@ -44,7 +44,7 @@ std::optional<IniFile> IniFile::Load(const std::filesystem::path& file) {
 std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {
   std::optional<std::string> found;
   for (const Entry& e : Entries(section)) {
-    if (text::EqualsNoCase(e.key, key)) found = e.value;
+    if (ascii::EqualsNoCase(e.key, key)) found = e.value;
   }
   return found;
 }
@@ -52,7 +52,7 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
 std::vector<IniFile::Entry> IniFile::Entries(std::string_view section) const {
   std::vector<Entry> entries;
   for (const auto& [name, entry] : entries_) {
-    if (text::EqualsNoCase(name, section)) entries.push_back(entry);
+    if (ascii::EqualsNoCase(name, section)) entries.push_back(entry);
   }
   return entries;
 }

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "store/text.h"
+#include "store/ascii.h"
 
 namespace standin::mime {
 namespace {
@@ -29,7 +29,7 @@ bool IsPrintableAscii(std::string_view s) {
 // and no blank at either end for the header's unfolding to drop.
 bool ReadsBackPlain(std::string_view s) {
   return IsPrintableAscii(s) && s.find("=?") == std::string_view::npos &&
-         text::Trim(s).size() == s.size();
+         ascii::Trim(s).size() == s.size();
 }
 
 bool IsAtomText(char c) {
@@ -63,7 +63,7 @@ std::string EncodedWords(std::string_view utf8) {
 // nullopt for anything else.
 std::optional<std::string> DecodeWord(std::string_view word) {
   constexpr std::string_view kStart = "=?utf-8?b?";
-  if (!text::StartsWithNoCase(word, kStart) || word.size() < kStart.size() + 2 ||
+  if (!ascii::StartsWithNoCase(word, kStart) || word.size() < kStart.size() + 2 ||
       !word.ends_with("?=")) {
     return std::nullopt;
   }
@@ -82,7 +82,7 @@ std::string QuotedString(std::string_view s) {
 }
 
 std::string Unquote(std::string_view s) {
-  s = text::Trim(s);
+  s = ascii::Trim(s);
   if (s.size() < 2 || s.front() != '"' || s.back() != '"') return std::string(s);
   std::string out;
   for (std::size_t i = 1; i + 1 < s.size(); ++i) {
@@ -275,7 +275,7 @@ std::size_t FindOutsideQuotes(std::string_view v, Stop stop) {
 }
 
 Address ParseAddress(std::string_view fieldValue) {
-  std::string_view v = text::Trim(fieldValue);
+  std::string_view v = ascii::Trim(fieldValue);
   // Only the first address of a list.
   const std::size_t comma =
       FindOutsideQuotes(v, [](char c, int angle) { return angle == 0 && c == ','; });
@@ -284,7 +284,8 @@ Address ParseAddress(std::string_view fieldValue) {
   const std::size_t lt = FindOutsideQuotes(v, [](char c, int) { return c == '<'; });
   if (lt != std::string_view::npos) {
     const auto gt = v.find('>', lt);
-    result.address = std::string(text::Trim(v.substr(lt + 1, gt == v.npos ? v.npos : gt - lt - 1)));
+    result.address =
+        std::string(ascii::Trim(v.substr(lt + 1, gt == v.npos ? v.npos : gt - lt - 1)));
     result.name = DecodeHeaderText(Unquote(v.substr(0, lt)));
     return result;
   }
@@ -317,7 +318,7 @@ Headers Headers::Parse(std::string_view message) {
   std::string name;
   std::string value;
   const auto flush = [&] {
-    if (!name.empty()) headers.fields_.emplace_back(name, std::string(text::Trim(value)));
+    if (!name.empty()) headers.fields_.emplace_back(name, std::string(ascii::Trim(value)));
     name.clear();
     value.clear();
   };
@@ -335,7 +336,7 @@ Headers Headers::Parse(std::string_view message) {
     flush();
     const auto colon = line.find(':');
     if (colon == std::string_view::npos) continue;
-    name = std::string(text::Trim(line.substr(0, colon)));
+    name = std::string(ascii::Trim(line.substr(0, colon)));
     value = std::string(line.substr(colon + 1));
   }
   flush();
@@ -344,7 +345,7 @@ Headers Headers::Parse(std::string_view message) {
 
 std::optional<std::string> Headers::Get(std::string_view name) const {
   for (const auto& [n, v] : fields_) {
-    if (text::EqualsNoCase(n, name)) return v;
+    if (ascii::EqualsNoCase(n, name)) return v;
   }
   return std::nullopt;
 }

@@ -4,10 +4,10 @@
 #include <atomic>
 #include <cstdio>
 
+#include "store/ascii.h"
 #include "store/errors.h"
 #include "store/files.h"
 #include "store/ini.h"
-#include "store/text.h"
 
 namespace standin::store {
 namespace fs = std::filesystem;
@@ -20,7 +20,7 @@ std::vector<fs::path> SubdirectoriesOf(const fs::path& dir) {
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
     if (!it->is_directory(typeError)) continue;
-    const std::string name = text::PathToUtf8(it->path().filename());
+    const std::string name = PathToUtf8(it->path().filename());
     if (name.empty() || name.front() == '.') continue;
     dirs.push_back(it->path());
   }
@@ -31,7 +31,7 @@ std::vector<fs::path> SubdirectoriesOf(const fs::path& dir) {
 std::optional<fs::path> FindChildNoCase(const fs::path& dir, std::string_view name) {
   if (name.empty()) return std::nullopt;
   for (const fs::path& child : SubdirectoriesOf(dir)) {
-    if (text::EqualsNoCase(text::PathToUtf8(child.filename()), name)) return child;
+    if (ascii::EqualsNoCase(PathToUtf8(child.filename()), name)) return child;
   }
   return std::nullopt;
 }
@@ -80,10 +80,10 @@ Recipient RecipientOf(const Mailbox& mailbox) {
 // SMTP address does not match: mailboxes carry their address as "SMTP:".
 bool MailboxMatches(const Mailbox& mailbox, std::string_view text) {
   if (text.empty()) return false;
-  if (!mailbox.alias.empty() && text::EqualsNoCase(text, mailbox.alias)) return true;
-  if (!mailbox.legacyDn.empty() && text::EqualsNoCase(text, mailbox.legacyDn)) return true;
-  return text::StartsWithNoCase(text, "SMTP:") && !mailbox.smtp.empty() &&
-         text::EqualsNoCase(text.substr(5), mailbox.smtp);
+  if (!mailbox.alias.empty() && ascii::EqualsNoCase(text, mailbox.alias)) return true;
+  if (!mailbox.legacyDn.empty() && ascii::EqualsNoCase(text, mailbox.legacyDn)) return true;
+  return ascii::StartsWithNoCase(text, "SMTP:") && !mailbox.smtp.empty() &&
+         ascii::EqualsNoCase(text.substr(5), mailbox.smtp);
 }
 
 std::string_view DefaultFolderName(DefaultFolder folder) {
@@ -134,24 +134,24 @@ LogonResult Store::Logon(std::string_view profileInfo) const {
 }
 
 ResolveResult Store::Resolve(std::string_view address) const {
-  const std::string_view trimmed = text::Trim(address);
-  if (text::StartsWithNoCase(trimmed, "SMTP:")) {
+  const std::string_view trimmed = ascii::Trim(address);
+  if (ascii::StartsWithNoCase(trimmed, "SMTP:")) {
     const std::string_view smtp = trimmed.substr(5);
     if (!IsAddressSpec(smtp)) return {errors::kNotFound, std::nullopt};
     for (const Mailbox& mailbox : AllMailboxes()) {
-      if (text::EqualsNoCase(mailbox.smtp, smtp)) return {0, RecipientOf(mailbox)};
+      if (ascii::EqualsNoCase(mailbox.smtp, smtp)) return {0, RecipientOf(mailbox)};
     }
     return {0, Recipient{std::string(smtp), std::string(smtp), std::nullopt}};
   }
   std::vector<Mailbox> matches;
-  const bool byDn = text::StartsWithNoCase(trimmed, "EX:");
+  const bool byDn = ascii::StartsWithNoCase(trimmed, "EX:");
   const std::string_view key = byDn ? trimmed.substr(3) : trimmed;
   if (!key.empty()) {
     for (Mailbox& mailbox : AllMailboxes()) {
-      const bool hit = byDn ? text::EqualsNoCase(mailbox.legacyDn, key)
-                            : (text::EqualsNoCase(mailbox.alias, key) ||
-                               text::EqualsNoCase(mailbox.displayName, key) ||
-                               text::EqualsNoCase(mailbox.legacyDn, key));
+      const bool hit = byDn ? ascii::EqualsNoCase(mailbox.legacyDn, key)
+                            : (ascii::EqualsNoCase(mailbox.alias, key) ||
+                               ascii::EqualsNoCase(mailbox.displayName, key) ||
+                               ascii::EqualsNoCase(mailbox.legacyDn, key));
       if (hit) matches.push_back(std::move(mailbox));
     }
   }
@@ -200,7 +200,7 @@ std::optional<Mailbox> LoadMailbox(const fs::path& dir) {
   if (!ini) return std::nullopt;
   Mailbox mailbox;
   mailbox.dir = dir;
-  mailbox.alias = ini->Get("mailbox", "Alias").value_or(text::PathToUtf8(dir.filename()));
+  mailbox.alias = ini->Get("mailbox", "Alias").value_or(PathToUtf8(dir.filename()));
   mailbox.displayName = ini->Get("mailbox", "DisplayName").value_or(mailbox.alias);
   mailbox.smtp = ini->Get("mailbox", "SMTP").value_or("");
   mailbox.legacyDn = ini->Get("mailbox", "LegacyExchangeDN").value_or("");
@@ -210,7 +210,7 @@ std::optional<Mailbox> LoadMailbox(const fs::path& dir) {
 fs::path DefaultFolderPath(const Mailbox& mailbox, DefaultFolder folder) {
   const std::string_view name = DefaultFolderName(folder);
   if (auto existing = FindChildNoCase(mailbox.dir, name)) return *existing;
-  const fs::path path = mailbox.dir / text::PathFromUtf8(name);
+  const fs::path path = mailbox.dir / PathFromUtf8(name);
   std::error_code ignored;
   fs::create_directories(path, ignored);
   return path;
@@ -226,7 +226,7 @@ std::vector<fs::path> MessageFiles(const fs::path& folder) {
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
-    if (text::EqualsNoCase(text::PathToUtf8(it->path().extension()), ".eml")) {
+    if (ascii::EqualsNoCase(PathToUtf8(it->path().extension()), ".eml")) {
       files.push_back(it->path());
     }
   }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "store/ascii.h"
 #include "store/errors.h"
-#include "store/text.h"
 
 namespace standin::table {
 namespace {
@@ -143,7 +143,7 @@ void MapiTable::Sort(std::int32_t tag, bool descending) {
     return value.Type() == VT_BSTR ? com::ToUtf8(V_BSTR(value.Get())) : std::string();
   };
   std::stable_sort(rows_.begin(), rows_.end(), [&](const auto& a, const auto& b) {
-    const int c = text::CompareNoCase(key(a), key(b));
+    const int c = ascii::CompareNoCase(key(a), key(b));
     return descending ? c > 0 : c < 0;
   });
   position_ = 0;

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
+#include "store/ascii.h"
 #include "store/files.h"
 #include "store/ini.h"
-#include "store/text.h"
 
 namespace pelterwyn::testing {
 
+using standin::ascii::EqualsNoCase;
 using standin::store::IniFile;
-using standin::text::EqualsNoCase;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <map>
 
-#include "store/text.h"
+#include "store/ascii.h"
 #include "support/files.h"
 
 namespace pelterwyn::testing {
@@ -41,14 +41,14 @@ std::vector<JournalEvent> Journal::Invocations() const {
 
 std::vector<JournalEvent> Journal::Calls(std::string_view member) const {
   return Where([&](const JournalEvent& e) {
-    return e.IsInvocation() && standin::text::EqualsNoCase(e.member, member);
+    return e.IsInvocation() && standin::ascii::EqualsNoCase(e.member, member);
   });
 }
 
 std::vector<JournalEvent> Journal::Calls(std::string_view type, std::string_view member) const {
   return Where([&](const JournalEvent& e) {
-    return e.IsInvocation() && standin::text::EqualsNoCase(e.type, type) &&
-           standin::text::EqualsNoCase(e.member, member);
+    return e.IsInvocation() && standin::ascii::EqualsNoCase(e.type, type) &&
+           standin::ascii::EqualsNoCase(e.member, member);
   });
 }
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "fakes/harness.h"
 #include "probes/com_server.h"
+#include "tool_on_fakes.h"
 
 namespace pelterwyn {
 namespace {
@@ -25,7 +25,7 @@ Strings Lines(const std::string& text) {
 }
 
 struct LogonTestRun : ::testing::Test {
-  fakes::Harness h;
+  fakes::ToolOnFakes h;
   void SetUp() override { h.Type(ControlId::txtServer, "EXCHANGE1"); }
   void Run(const std::string& mailbox) {
     h.Type(ControlId::txtAlias, mailbox);
@@ -46,7 +46,7 @@ TEST_F(LogonTestRun, EmptyFieldsStopWithAStopBoxAndTheFocusAndTraceNothing) {
   EXPECT_EQ(h.window.boxes[0].style, 16u);
   EXPECT_EQ(h.window.focus, std::vector{ControlId::txtServer});
 
-  fakes::Harness alias;
+  fakes::ToolOnFakes alias;
   alias.Type(ControlId::txtServer, " ");  // a blank is a server name
   alias.Click(ControlId::cmdLogon);
   ASSERT_EQ(alias.window.boxes.size(), 1u);
@@ -97,7 +97,7 @@ TEST_F(LogonTestRun, SecondPassAddsOrRemovesTheSmtpPrefix) {
                                  "Session.Logon[named](EXCHANGE1|jsmith@example.com)",
                                  "Session.Logon[all](EXCHANGE1|SMTP:jsmith@example.com)",
                                  "Session.Logon[named](EXCHANGE1|SMTP:jsmith@example.com)"}));
-  fakes::Harness mixed;
+  fakes::ToolOnFakes mixed;
   mixed.Type(ControlId::txtServer, "EXCHANGE1");
   mixed.Type(ControlId::txtAlias, "sMtP:jsmith@example.com");
   mixed.Click(ControlId::cmdLogon);
@@ -115,7 +115,7 @@ TEST_F(LogonTestRun, SmtpInsideTheTextRepeatsTheSameTextAndWithoutAtThereIsNoSec
   for (auto& c : calls) c = c.substr(c.find('('));
   EXPECT_EQ(Strings(4, "(EXCHANGE1|x SMTP:jsmith@example.com)"), calls);
 
-  fakes::Harness noAt;
+  fakes::ToolOnFakes noAt;
   noAt.Type(ControlId::txtServer, "EXCHANGE1");
   noAt.Type(ControlId::txtAlias, "SMTP:jsmith");
   noAt.Click(ControlId::cmdLogon);
@@ -192,7 +192,7 @@ TEST_F(LogonTestRun, ProbeFailuresAfterLogon) {
        2},
   };
   for (const auto& c : cases) {
-    fakes::Harness run;
+    fakes::ToolOnFakes run;
     c.arrange(run.world);
     run.Type(ControlId::txtServer, "EXCHANGE1");
     run.Type(ControlId::txtAlias, "jsmith");
@@ -232,7 +232,7 @@ TEST_F(LogonTestRun, PreloadIsTracedLoadedAndFreedOnceTheSessionExists) {
   EXPECT_EQ(lines[4], "Instantiated CDO");
   EXPECT_EQ(h.libraries.events, (Strings{"load mapi32.dll", "free 4096"}));
 
-  fakes::Harness unchecked;
+  fakes::ToolOnFakes unchecked;
   unchecked.Type(ControlId::txtServer, "S");
   unchecked.Type(ControlId::txtAlias, "a");
   unchecked.window.checks[ControlId::chkLoad] = 2;  // grayed is not checked
@@ -252,7 +252,7 @@ TEST_F(LogonTestRun, NoSessionEndsTheRunWithoutClosingSeparatorAndFreesThePreloa
             std::string(kStamp) + "Error instantiating CDO: -2147221005 Invalid class string");
   EXPECT_EQ(h.libraries.events, (Strings{"load mapi32.dll", "free 4096"}));
 
-  fakes::Harness none;
+  fakes::ToolOnFakes none;
   none.world.noObject.insert("CreateSession");
   none.Type(ControlId::txtServer, "S");
   none.Type(ControlId::txtAlias, "a");
@@ -271,7 +271,7 @@ TEST_F(LogonTestRun, CdoRegisteredFor32BitProgramsOnlyIsNamedAfterTheError) {
   // The ProgID shared by both views (Windows 7 on), or the 32-bit view's own.
   enum Layout { Only32, Only32WithItsOwnProgId, Both, NoProgId, EmptyPath };
   const auto run = [&](Layout layout) {
-    auto h = std::make_unique<fakes::Harness>();
+    auto h = std::make_unique<fakes::ToolOnFakes>();
     h->world.faults["CreateSession"] = {-2147221164, "Class not registered"};
     const std::string progId = "Software\\Classes\\MAPI.Session\\CLSID";
     if (layout == Only32WithItsOwnProgId)

@@ -1,10 +1,10 @@
 // Which file is registered for a COM class, over the registry and version fakes.
 #include <gtest/gtest.h>
 
-#include "fakes/fake_registry.h"
-#include "fakes/fake_versions.h"
-#include "platform/text.h"
+#include "fake_registry.h"
+#include "fake_versions.h"
 #include "probes/com_server.h"
+#include "text/text.h"
 
 namespace pelterwyn {
 namespace {

@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
-#include "fakes/fake_platform.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_versions.h"
-#include "fakes/fake_window.h"
+#include "fake_platform.h"
+#include "fake_registry.h"
+#include "fake_versions.h"
+#include "fake_window.h"
 #include "probes/messaging_check.h"
 
 namespace pelterwyn {

@@ -1,7 +1,7 @@
 // The registry reader's conversion rules against the in-memory registry.
 #include <gtest/gtest.h>
 
-#include "fakes/fake_registry.h"
+#include "fake_registry.h"
 #include "probes/registry.h"
 
 namespace pelterwyn {

@@ -1,7 +1,7 @@
 // File versions, over the version fakes.
 #include <gtest/gtest.h>
 
-#include "fakes/fake_versions.h"
+#include "fake_versions.h"
 #include "probes/version.h"
 
 namespace pelterwyn {

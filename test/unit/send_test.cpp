@@ -1,7 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fakes/harness.h"
+#include "tool_on_fakes.h"
 
 namespace pelterwyn {
 namespace {
@@ -9,7 +9,7 @@ namespace {
 using ::testing::ElementsAre;
 
 struct SendTestRun : ::testing::Test {
-  fakes::Harness h;
+  fakes::ToolOnFakes h;
   void SetUp() override {
     h.Type(ControlId::txtServer, "EXCHANGE1");
     h.Type(ControlId::txtAlias, "jsmith");
@@ -19,7 +19,7 @@ struct SendTestRun : ::testing::Test {
 
 TEST_F(SendTestRun, CountTextThatIsNoNumberOrZeroSendsFiveHundred) {
   for (const char* text : {"", "0", "abc", "40000"}) {
-    fakes::Harness run;
+    fakes::ToolOnFakes run;
     run.Type(ControlId::txtCount, text);
     run.Click(ControlId::cmdSend);
     EXPECT_EQ(run.world.Count("Message.Send("), 500) << '"' << text << '"';
@@ -87,7 +87,7 @@ TEST_F(SendTestRun, TwelfthSubjectAndBoxAfterThreeMessages) {
   h.Type(ControlId::txtCount, "12");
   h.Click(ControlId::cmdSend);
   EXPECT_EQ(h.world.Calls("Message.Subject").back(), "Message.Subject(Test message 12)");
-  fakes::Harness three;
+  fakes::ToolOnFakes three;
   three.Type(ControlId::txtCount, "3");
   three.Click(ControlId::cmdSend);
   EXPECT_EQ(three.Result(), "Sending message 3");
@@ -103,14 +103,14 @@ TEST_F(SendTestRun, LargestCountEndsTheLoopAndLogsOff) {
 
 TEST_F(SendTestRun, FailuresBeforeSendingReportTheirDescriptionAndEnd) {
   {
-    fakes::Harness run;
+    fakes::ToolOnFakes run;
     run.world.faults["CreateSession"] = {-2147221005, "Invalid class string"};
     run.Result() = "earlier";
     run.Click(ControlId::cmdSend);
     EXPECT_EQ(run.Result(), "Error instantiating CDO: Invalid class string");
   }
   {
-    fakes::Harness run;
+    fakes::ToolOnFakes run;
     run.world.faults["Session.Logon[named]"] = {-2147221231, "[logon failed]"};
     run.Result() = "earlier";
     run.Click(ControlId::cmdSend);
@@ -120,14 +120,14 @@ TEST_F(SendTestRun, FailuresBeforeSendingReportTheirDescriptionAndEnd) {
     EXPECT_EQ(run.world.live, 0);
   }
   {
-    fakes::Harness run;
+    fakes::ToolOnFakes run;
     run.world.faults["Session.Outbox"] = {-2147221233, "[not found]"};
     run.Click(ControlId::cmdSend);
     EXPECT_EQ(run.Result(), "Instantiated CDO\r\nError accessing outbox: [not found]");
     EXPECT_EQ(run.world.Count("Messages.Add("), 0);
   }
   {
-    fakes::Harness run;
+    fakes::ToolOnFakes run;
     run.world.noObject.insert("Session.Outbox");
     run.Click(ControlId::cmdSend);
     EXPECT_EQ(run.Result(), "Instantiated CDO\r\nError accessing outbox: ");

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "fakes/harness.h"
 #include "probes/com_server.h"
+#include "tool_on_fakes.h"
 
 namespace pelterwyn {
 namespace {
@@ -11,7 +11,7 @@ using Strings = std::vector<std::string>;
 constexpr const char* kCdoPath = "C:\\MSMAPI\\CDO.DLL";
 
 struct ServiceLogonRun : ::testing::Test {
-  fakes::Harness h;
+  fakes::ToolOnFakes h;
   void SetUp() override {
     // No Outlook: a registered MAPI.Session server is enough.
     h.registry.SetString(kHkeyLocalMachine, "Software\\Classes\\MAPI.Session\\CLSID", "",
@@ -80,7 +80,7 @@ TEST_F(ServiceLogonRun, InboxAndCreationFailuresSeparateNumberAndDescriptionByAB
   EXPECT_EQ(h.Result().substr(h.Result().rfind("\r\n")),
             "\r\nLogon: unable to retrieve application Inbox folder 0 ");
 
-  fakes::Harness failing;
+  fakes::ToolOnFakes failing;
   failing.registry = h.registry;
   failing.world.faults["Session.GetDefaultFolder"] = {-2147221233, "[MAPI_E_NOT_FOUND(8004010F)]"};
   failing.Click(ControlId::cmdTest2);
@@ -88,7 +88,7 @@ TEST_F(ServiceLogonRun, InboxAndCreationFailuresSeparateNumberAndDescriptionByAB
             "\r\nLogon: unable to retrieve application Inbox folder -2147221233 "
             "[MAPI_E_NOT_FOUND(8004010F)]");
 
-  fakes::Harness uncreated;
+  fakes::ToolOnFakes uncreated;
   uncreated.registry = h.registry;
   uncreated.world.faults["CreateSession"] = {-2147221164, "Class not registered"};
   uncreated.Click(ControlId::cmdTest2);
@@ -98,7 +98,7 @@ TEST_F(ServiceLogonRun, InboxAndCreationFailuresSeparateNumberAndDescriptionByAB
 }
 
 TEST_F(ServiceLogonRun, NoMessagingSubsystemCreatesNothing) {
-  fakes::Harness bare;
+  fakes::ToolOnFakes bare;
   bare.Result() = "earlier text";
   bare.Click(ControlId::cmdTest2);
   EXPECT_EQ(bare.Result(),

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "fakes/harness.h"
 #include "tests/table_rows.h"
+#include "tool_on_fakes.h"
 
 namespace pelterwyn {
 namespace {
@@ -9,7 +9,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 struct TableTestRun : ::testing::Test {
-  fakes::Harness h;
+  fakes::ToolOnFakes h;
   void SetUp() override {
     h.Type(ControlId::txtServer, "EXCHANGE1");
     h.Type(ControlId::txtAlias, "jsmith");
@@ -61,7 +61,7 @@ TEST_F(TableTestRun, EmptyFolderAsksGetRowsOnceForNothing) {
   h.Click(ControlId::cmdGetRows);
   EXPECT_EQ(Boxes(), (Strings{"MAPITable.RowCount = 0", "Row count after GetRows = 0"}));
   EXPECT_EQ(h.world.Calls("Table.GetRows"), Strings{"Table.GetRows(0,byref)"});
-  fakes::Harness row;
+  fakes::ToolOnFakes row;
   row.Click(ControlId::cmdGetRow);
   EXPECT_EQ(row.world.Count("Table.GetRow("), 0);
   EXPECT_EQ(row.window.boxes.back().text, "Sum of rows=0");
@@ -88,7 +88,7 @@ TEST_F(TableTestRun, GetRowsWholeTableInOneCallAndFixedMailbox) {
 
 TEST_F(TableTestRun, MissingFolderOrTableGivesZerosAndANormalLogoff) {
   for (const char* fault : {"Folder.Folders", "CreateTable", "Table.RowCount"}) {
-    fakes::Harness run;
+    fakes::ToolOnFakes run;
     run.world.tableRowCount = run.world.tableRows = 4;
     run.world.faults[fault] = {-2147221233, "[MAPI_E_NOT_FOUND]"};
     run.Click(ControlId::cmdGetRows);
@@ -115,7 +115,7 @@ TEST_F(TableTestRun, EarlyFailuresWriteTheResultBox) {
   EXPECT_EQ(h.world.Count("Session.Logoff("), 0);
   EXPECT_EQ(h.world.live, 0);
 
-  fakes::Harness none;
+  fakes::ToolOnFakes none;
   none.Result() = "earlier";
   none.world.noObject.insert("CreateSession");
   none.Click(ControlId::cmdGetRow);

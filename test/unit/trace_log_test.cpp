@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_platform.h"
-#include "fakes/fake_window.h"
+#include "fake_platform.h"
+#include "fake_window.h"
 
 namespace pelterwyn {
 namespace {

@@ -8,16 +8,16 @@
 
 #include <cctype>
 
+#include "fake_window.h"
+#include "probes/com_server.h"
 #include "probes/messaging_check.h"
 #include "probes/registry.h"
-#include "probes/com_server.h"
 #include "probes/version.h"
 #include "support/bitness.h"
 #include "support/messaging_texts.h"
 #include "support/scratch_registry.h"
 #include "support/wine_paths.h"
-#include "unit/fakes/fake_window.h"
-#include "win32/platform_win32.h"
+#include "win32/locale_win32.h"
 #include "win32/registry_win32.h"
 #include "win32/version_win32.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "win32/platform_win32.h"
+#include "win32/files_win32.h"
 
 namespace pelterwyn::win32 {
 namespace {

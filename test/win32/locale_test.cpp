@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "support/locale.h"
-#include "win32/platform_win32.h"
+#include "win32/locale_win32.h"
 
 namespace pelterwyn::win32 {
 namespace {

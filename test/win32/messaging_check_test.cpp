@@ -5,12 +5,12 @@
 
 #include "support/messaging_texts.h"
 
+#include "fake_window.h"
 #include "probes/messaging_check.h"
 #include "support/locale.h"
 #include "support/scratch_registry.h"
 #include "support/wine_paths.h"
-#include "unit/fakes/fake_window.h"
-#include "win32/platform_win32.h"
+#include "win32/locale_win32.h"
 #include "win32/registry_win32.h"
 #include "win32/version_win32.h"
 

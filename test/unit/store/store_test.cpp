@@ -9,7 +9,6 @@
 #include "store/files.h"
 #include "store/ini.h"
 #include "store/store.h"
-#include "store/text.h"
 #include "support/ini_edit.h"
 #include "temp_dir.h"
 #include "tests/constants.h"
@@ -35,7 +34,7 @@ class StoreTest : public ::testing::Test {
     return {};
   }
   fs::path Folder(std::string_view alias, std::string_view path) const {
-    return root() / "EXCHANGE1" / text::PathFromUtf8(alias) / text::PathFromUtf8(path);
+    return root() / "EXCHANGE1" / PathFromUtf8(alias) / PathFromUtf8(path);
   }
 
   // Every file below the root that is not an .eml, an ini or a known demo file.
@@ -43,7 +42,7 @@ class StoreTest : public ::testing::Test {
     std::vector<fs::path> stray;
     for (const auto& e : fs::recursive_directory_iterator(root())) {
       if (!e.is_regular_file()) continue;
-      const std::string ext = text::PathToUtf8(e.path().extension());
+      const std::string ext = PathToUtf8(e.path().extension());
       if (ext != ".eml" && ext != ".ini") stray.push_back(e.path());
     }
     return stray;

@@ -7,18 +7,18 @@
 #include <string>
 
 #include "e2e/driver/harness.h"
-#include "store/text.h"
+#include "store/files.h"
 #include "support/locale.h"
 
 namespace pelterwyn::e2e {
 namespace {
 
-using Field = EndToEnd;
+using Deployment = EndToEnd;
 
 constexpr char kInstantiated[] = ":Instantiated CDO\r\n";
 const Fields kLogon = {.server = "EXCHANGE1", .mailbox = "jsmith"};
 
-TEST_F(Field, AVersionDllPlantedBesideTheToolIsNeverCalled) {
+TEST_F(Deployment, AVersionDllPlantedBesideTheToolIsNeverCalled) {
   // Searched as Windows searches, beside the program before System32.
   ASSERT_NO_FATAL_FAILURE(registry.SetString(
       HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Pelterwyn.exe\\DllOverrides", "version",
@@ -41,7 +41,7 @@ TEST_F(Field, AVersionDllPlantedBesideTheToolIsNeverCalled) {
   EXPECT_EQ(calls.find("\tPelterwyn.exe\r\n"), std::string::npos) << calls;
 }
 
-TEST_F(Field, AMapi32InTheCurrentFolderIsNeitherLoadedNorVersionQueried) {
+TEST_F(Deployment, AMapi32InTheCurrentFolderIsNeitherLoadedNorVersionQueried) {
   ASSERT_NO_FATAL_FAILURE(
       Start({.inCurrentFolder = {testing::FixturePath("planted-mapi32\\mapi32.dll")}}));
   Fill({.server = "EXCHANGE1", .mailbox = "jsmith", .load = true});
@@ -53,7 +53,7 @@ TEST_F(Field, AMapi32InTheCurrentFolderIsNeitherLoadedNorVersionQueried) {
   EXPECT_FALSE(testing::FileExists(app.CurrentFolder() + "\\mapi32.dll.loaded"));
 }
 
-TEST_F(Field, TheLogAndEveryAttachmentAreFoundFromFoldersNamedOutsideTheCodePageInEachLocale) {
+TEST_F(Deployment, TheLogAndEveryAttachmentAreFoundFromFoldersNamedOutsideTheCodePageInEachLocale) {
   // A mailbox typed in the code page: its log line keeps the code page's
   // bytes, one for the i, two for the Japanese character.
   const std::string mailbox =
@@ -66,7 +66,7 @@ TEST_F(Field, TheLogAndEveryAttachmentAreFoundFromFoldersNamedOutsideTheCodePage
   // module path outside the code page.
   std::string attachment;
   for (const std::wstring folder : {L"Pr\u00FCfung-\u65E5\u672C", L"\u691C\u67FB\u8868"}) {
-    const std::string name = standin::text::PathToUtf8(folder);
+    const std::string name = standin::store::PathToUtf8(folder);
     SCOPED_TRACE(name);
     std::string fresh;
     ASSERT_NO_FATAL_FAILURE(Start({.folder = [&](const std::string& in) {
@@ -107,7 +107,7 @@ TEST_F(Field, TheLogAndEveryAttachmentAreFoundFromFoldersNamedOutsideTheCodePage
   EXPECT_EQ(sent, 4);
 }
 
-TEST_F(Field, TheLogIsWrittenWhereItsPathPassesMaxPath) {
+TEST_F(Deployment, TheLogIsWrittenWhereItsPathPassesMaxPath) {
   // The program's path stays below MAX_PATH, its log's goes past it:
   // fresh\padding\P.exe is 255 characters.
   ASSERT_NO_FATAL_FAILURE(Start(
@@ -122,7 +122,7 @@ TEST_F(Field, TheLogIsWrittenWhereItsPathPassesMaxPath) {
             std::string::npos);
 }
 
-TEST_F(Field, AClickAndEnterDuringARunAreDroppedNotReplayed) {
+TEST_F(Deployment, AClickAndEnterDuringARunAreDroppedNotReplayed) {
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(Reveal());
   Fill({.server = "EXCHANGE1", .mailbox = "jsmith", .count = "40"});  // about 60 ms each
@@ -146,7 +146,7 @@ TEST_F(Field, AClickAndEnterDuringARunAreDroppedNotReplayed) {
   EXPECT_EQ(journal.Count("Message", "Send"), 40);
 }
 
-TEST_F(Field, TheAboutBoxCarriesNoIcon) {
+TEST_F(Deployment, TheAboutBoxCarriesNoIcon) {
   ASSERT_NO_FATAL_FAILURE(Start());
   app.SysCommand(win32::kSysAbout);
   const auto box = app.WaitForBox();

@@ -7,22 +7,6 @@
 
 namespace pelterwyn::win32 {
 
-class Win32Library final : public LibraryApi {
- public:
-  Module Load(const std::string& name) override;
-  void Free(Module module) override;
-};
-
-// Automation's own conversions.
-class Win32Locale final : public LocaleApi {
- public:
-  std::string NowAsGeneralDate() override;
-  std::optional<std::int16_t> TextToInt16(const std::string& text) override;
-  std::optional<float> InvariantTextToSingle(const std::string& text) override;
-  std::optional<double> TextToDouble(const std::string& text) override;
-  std::string SingleToText(float value) override;
-};
-
 class Win32Files final : public FileApi {
  public:
   std::wstring PathBesideExe(const std::string& fileName) override;

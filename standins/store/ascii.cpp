@@ -1,6 +1,6 @@
-#include "store/text.h"
+#include "store/ascii.h"
 
-namespace standin::text {
+namespace standin::ascii {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -34,15 +34,4 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-std::filesystem::path PathFromUtf8(std::string_view utf8) {
-  std::u8string u8(utf8.size(), u8'\0');
-  for (std::size_t i = 0; i < utf8.size(); ++i) u8[i] = static_cast<char8_t>(utf8[i]);
-  return std::filesystem::path(u8);
-}
-
-std::string PathToUtf8(const std::filesystem::path& path) {
-  const std::u8string u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
-}
-
-}  // namespace standin::text
+}  // namespace standin::ascii

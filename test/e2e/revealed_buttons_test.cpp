@@ -8,7 +8,7 @@
 namespace pelterwyn::e2e {
 namespace {
 
-class HiddenRevealTest : public EndToEnd {
+class RevealedButtonsTest : public EndToEnd {
  protected:
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(Start());
@@ -16,7 +16,7 @@ class HiddenRevealTest : public EndToEnd {
   }
 };
 
-TEST_F(HiddenRevealTest, EachRevealedButtonRunsItsTestFromTheMouseOrTheKeyboard) {
+TEST_F(RevealedButtonsTest, EachRevealedButtonRunsItsTestFromTheMouseOrTheKeyboard) {
   // Where Test 2 will stand is outside the window until it is revealed: a
   // click there goes to whatever window lies under the point.
   {

@@ -3,17 +3,17 @@
 #include <string>
 
 #include "console/form.h"
-#include "fakes/fake_mail.h"
-#include "fakes/fake_platform.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_versions.h"
-#include "fakes/fake_window.h"
+#include "fake_mail.h"
+#include "fake_platform.h"
+#include "fake_registry.h"
+#include "fake_versions.h"
+#include "fake_window.h"
 
 namespace pelterwyn::fakes {
 
 // The whole tool around Form1, on fakes. Window events and mail calls share
 // one journal, so that their order can be checked.
-struct Harness {
+struct ToolOnFakes {
   MailWorld world;
   FakeWindow window{&world.journal};
   FakeFiles files;

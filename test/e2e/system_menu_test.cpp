@@ -6,9 +6,9 @@
 namespace pelterwyn::e2e {
 namespace {
 
-using RevealTest = StartedTool;
+using SystemMenuTest = StartedTool;
 
-TEST_F(RevealTest, ShowAllTestsRevealsTheSecondColumnInAnEnlargedWindow) {
+TEST_F(SystemMenuTest, ShowAllTestsRevealsTheSecondColumnInAnEnlargedWindow) {
   ASSERT_NO_FATAL_FAILURE(Reveal());
   const TwipsSize full = FullClientSizeTwips();
   const PixelRect expected = ToPixels(0, 0, full.width, full.height, dpi);
@@ -43,7 +43,7 @@ TEST_F(RevealTest, ShowAllTestsRevealsTheSecondColumnInAnEnlargedWindow) {
   EXPECT_TRUE(EqualRect(&again, &frame));
 }
 
-TEST_F(RevealTest, RevealedControlsJoinTheTabOrderByTabIndex) {
+TEST_F(SystemMenuTest, RevealedControlsJoinTheTabOrderByTabIndex) {
   ASSERT_NO_FATAL_FAILURE(Reveal());
   ASSERT_TRUE(app.BringToFront());
   ASSERT_EQ(app.Focus(), ControlId::txtServer);
@@ -57,7 +57,7 @@ TEST_F(RevealTest, RevealedControlsJoinTheTabOrderByTabIndex) {
   }
 }
 
-TEST_F(RevealTest, AboutNamesVersionBuildTraceLogAndTheCdoRequirement) {
+TEST_F(SystemMenuTest, AboutNamesVersionBuildTraceLogAndTheCdoRequirement) {
   app.SysCommand(win32::kSysAbout);
   const auto box = app.WaitForBox();
   ASSERT_TRUE(box.has_value());

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
-// Small text helpers shared by the store: ASCII case folding (MAPI compares
-// names without regard to case), trimming, and UTF-8 paths.
-namespace standin::text {
+// ASCII case folding (MAPI compares names without regard to case) and
+// trimming, shared by the store.
+namespace standin::ascii {
 
 char Lower(char c);
 std::string Lowered(std::string_view s);
@@ -16,8 +15,4 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 int CompareNoCase(std::string_view a, std::string_view b);
 std::string_view Trim(std::string_view s);
 
-// Paths hold UTF-8 text in the store's API on every platform.
-std::filesystem::path PathFromUtf8(std::string_view utf8);
-std::string PathToUtf8(const std::filesystem::path& path);
-
-}  // namespace standin::text
+}  // namespace standin::ascii
