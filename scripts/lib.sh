@@ -18,9 +18,16 @@ wine_environment() {
 # where it is emulated. A child of the other bitness finds its loader from
 # WINELOADER.
 wine_start() {
-  local loader=/usr/lib/wine/wine64
-  [[ -f $1 && $(pe_bits "$1") == 32 ]] && loader=/usr/lib/wine/wine
-  WINELOADER=/usr/lib/wine/wine64 "$loader" "$@"
+  if [[ -f $1 && $(pe_bits "$1") == 32 ]]; then
+    WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine "$@"
+  else
+    wine64_start "$@"
+  fi
+}
+
+# Wine's own programs and all prefix work: always the 64-bit loader.
+wine64_start() {
+  WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 "$@"
 }
 
 wineserver_run() {
@@ -70,11 +77,11 @@ make_wine_template() {
   wine_environment
   rm -rf "$prefix"
   mkdir -p "$(dirname "$prefix")"
-  WINEPREFIX=$prefix wine_start wineboot -i >/dev/null 2>&1
-  WINEPREFIX=$prefix wine_start reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
+  WINEPREFIX=$prefix wine64_start wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$prefix wine64_start reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
     /d N /f >/dev/null 2>&1
   # A crash ends the test at once instead of waiting behind Wine's crash dialog.
-  WINEPREFIX=$prefix wine_start reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+  WINEPREFIX=$prefix wine64_start reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
     /t REG_DWORD /d 0 /f >/dev/null 2>&1
   mkdir -p "$prefix/drive_c/windows/Fonts"
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
@@ -90,10 +97,10 @@ register_standins() {
   [[ -f $reg ]] || return 0
   # The file names the 32-bit view's keys outright: the 64-bit reg.exe imports
   # either build's, without a 32-bit process (a minute under emulation).
-  WINEPREFIX=$prefix wine_start reg import "$(winepath_of "$reg")" >/dev/null 2>&1
+  WINEPREFIX=$prefix wine64_start reg import "$(winepath_of "$reg")" >/dev/null 2>&1
   # Otherwise Wine answers every load of a mapi32.dll, the stand-in's beside
   # cdo.dll included, with its own built-in one, as Windows would not.
-  WINEPREFIX=$prefix wine_start reg add 'HKCU\Software\Wine\DllOverrides' /v mapi32 \
+  WINEPREFIX=$prefix wine64_start reg add 'HKCU\Software\Wine\DllOverrides' /v mapi32 \
     /t REG_SZ /d native,builtin /f >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver_run -w
 }
