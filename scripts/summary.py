@@ -4,9 +4,7 @@
     summary.py RESULTS X86_MODE SUITE...
 
 Each SUITE has a report SUITE.xml; a suite without one counts as a failure.
-SUITE.retry.xml, where present, holds the second try of the retry-labelled
-cases that failed their first: their verdict replaces the first, and those
-that passed are named. SUITE.skipped.xml lists the cases left out because
+SUITE.skipped.xml lists the cases left out because
 32-bit programs are emulated. wine-differs.txt lists the cases that took a branch
 for a known difference between Windows and Wine.
 """
@@ -23,7 +21,6 @@ def records(path):
 def main():
     results, mode, suites = sys.argv[1], sys.argv[2], sys.argv[3:]
     passed = failed = skipped = emulated_skips = 0
-    retried = []
     for suite in suites:
         try:
             verdicts = dict(records(f"{results}/{suite}.xml"))
@@ -31,12 +28,6 @@ def main():
             print(f"{suite}: no test report")
             failed += 1
             continue
-        second = f"{results}/{suite}.retry.xml"
-        if os.path.exists(second):
-            for name, status in records(second):
-                if status == "run":
-                    retried.append(name)
-                verdicts[name] = status
         for name, status in verdicts.items():
             if status == "run":
                 passed += 1
@@ -63,8 +54,6 @@ def main():
     else:
         print(f"x86: {mode}")
     print(f"Wine differs: {len(differs)} cases took a Wine-specific branch")
-    if retried:
-        print(f"retried: {', '.join(sorted(retried))}")
     print(f"{skipped} skipped")
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
