@@ -72,12 +72,13 @@ x86_mode() {
 
 # Boots a fresh prefix at $1 and prepares it as measured: no window manager
 # wait on hide, Wine's fonts where Wine looks for them.
+# wineboot.exe is Wine's own, not /usr/bin/wineboot, which goes through the wrapper.
 make_wine_template() {
   local prefix=$1
   wine_environment
   rm -rf "$prefix"
   mkdir -p "$(dirname "$prefix")"
-  WINEPREFIX=$prefix wine64_start wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$prefix wine64_start wineboot.exe -i >/dev/null 2>&1
   WINEPREFIX=$prefix wine64_start reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
     /d N /f >/dev/null 2>&1
   # A crash ends the test at once instead of waiting behind Wine's crash dialog.
